@@ -1,0 +1,66 @@
+// Operating-system primitives. Every path that crosses this interface is a
+// Shift-JIS (CP932) byte string, as everywhere in the program; the POSIX
+// implementation converts to and from the file system's UTF-8 here and
+// nowhere else. A path that cannot be written in the other code is refused
+// (the call fails with a message in `error`), never replaced by other
+// characters.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavirel::platform {
+
+// Code-page conversion. Both fail (nullopt) on bytes that have no counterpart.
+std::optional<std::string> Cp932ToUtf8(std::string_view cp932);
+std::optional<std::string> Utf8ToCp932(std::string_view utf8);
+
+struct FileAttributes {
+  bool exists = false;      // the attributes could be read
+  bool directory = false;
+  bool regular = false;
+  bool readOnly = false;    // the owner has no write permission
+  bool hidden = false;      // the name begins with "."
+  uint64_t size = 0;
+};
+
+FileAttributes GetFileAttributes(std::string_view path);
+bool FileExists(std::string_view path);       // an existing non-folder
+bool DirectoryExists(std::string_view path);
+// True when the owner may not write the file, and also when its attributes
+// cannot be read at all (a missing file counts as read-only).
+bool IsReadOnly(std::string_view path);
+// Sets or clears the owner's write permission.
+bool SetReadOnly(std::string_view path, bool readOnly, std::string* error = nullptr);
+
+// Reads the whole file. Fails for a folder or an unreadable file.
+bool ReadWholeFile(std::string_view path, std::string& contents, std::string* error = nullptr);
+// Replaces the file with `contents` so that the file is always either the old
+// or the new one: the text goes to a temporary file in the same folder, is
+// flushed to disk and renamed over the old one. The new file keeps the old
+// one's permission bits. A read-only target is refused and left untouched.
+bool WriteFileAtomic(std::string_view path, std::string_view contents,
+                     std::string* error = nullptr);
+bool DeleteFile(std::string_view path, std::string* error = nullptr);
+// Creates the folder and any missing parents; true when it exists afterwards.
+bool CreateFolders(std::string_view path, std::string* error = nullptr);
+
+// Names (not paths) of the ordinary files in `folder` whose name matches the
+// Windows-style `mask` ("*" any run, "?" one character), compared as the file
+// system stores them. Folders, hidden files and other non-regular entries are
+// left out. Sorted by name. Names that cannot be written in CP932 are skipped.
+std::vector<std::string> ListFiles(std::string_view folder, std::string_view mask);
+// True when `name` matches the Windows-style `mask`; a Shift-JIS double-byte
+// character counts as one character for "?".
+bool MatchesMask(std::string_view name, std::string_view mask);
+
+std::string CurrentFolder();                    // empty when unrepresentable
+bool SetCurrentFolder(std::string_view path, std::string* error = nullptr);
+std::string TempFolder();                       // without a trailing separator
+std::string ProgramPath();                      // the running executable
+std::string CanonicalPath(std::string_view path); // empty for a missing file
+
+}  // namespace tavirel::platform

@@ -1,0 +1,398 @@
+// POSIX implementation of the file and folder primitives. Paths arrive as
+// CP932 bytes and are converted to the file system's UTF-8 here.
+#include "platform/platform.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <memory>
+#include <random>
+
+namespace tavirel::platform {
+namespace {
+
+// iconv with a whole input: nullopt when any byte sequence has no counterpart
+// or is incomplete. Never substitutes.
+std::optional<std::string> IconvAll(const char* to, const char* from, std::string_view in) {
+  if (in.empty()) return std::string();
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  std::string out;
+  out.resize(in.size() * 2 + 16);
+  char* inPtr = const_cast<char*>(in.data());
+  size_t inLeft = in.size();
+  size_t produced = 0;
+  bool ok = true;
+  while (inLeft > 0) {
+    char* outPtr = out.data() + produced;
+    size_t outLeft = out.size() - produced;
+    size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+    produced = out.size() - outLeft;
+    if (r == static_cast<size_t>(-1)) {
+      if (errno == E2BIG) {
+        out.resize(out.size() * 2);
+        continue;
+      }
+      ok = false;  // EILSEQ or EINVAL: refuse rather than guess
+      break;
+    }
+    if (r > 0) {  // irreversible conversions were made: treat as unrepresentable
+      ok = false;
+      break;
+    }
+  }
+  if (ok) {
+    char* outPtr = out.data() + produced;
+    size_t outLeft = out.size() - produced;
+    if (iconv(cd, nullptr, nullptr, &outPtr, &outLeft) == static_cast<size_t>(-1)) ok = false;
+    produced = out.size() - outLeft;
+  }
+  iconv_close(cd);
+  if (!ok) return std::nullopt;
+  out.resize(produced);
+  return out;
+}
+
+bool IsAscii(std::string_view s) {
+  return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+void SetError(std::string* error, std::string text) {
+  if (error) *error = std::move(text);
+}
+
+std::string ErrnoText(int err) { return std::strerror(err); }
+
+// The UTF-8 form of a CP932 path, with a message when it has none.
+std::optional<std::string> Native(std::string_view path, std::string* error) {
+  auto native = IsAscii(path) ? std::optional<std::string>(std::string(path)) : Cp932ToUtf8(path);
+  if (!native) SetError(error, "The path contains bytes that are not valid Shift-JIS (CP932).");
+  return native;
+}
+
+std::optional<std::string> FromNative(std::string_view native) {
+  return IsAscii(native) ? std::optional<std::string>(std::string(native)) : Utf8ToCp932(native);
+}
+
+// The folder part of a UTF-8 path ("." when it has none).
+std::string NativeFolderOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  const char* p = data.data();
+  size_t left = data.size();
+  while (left > 0) {
+    ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> Cp932ToUtf8(std::string_view cp932) {
+  return IconvAll("UTF-8", "CP932", cp932);
+}
+
+std::optional<std::string> Utf8ToCp932(std::string_view utf8) {
+  return IconvAll("CP932", "UTF-8", utf8);
+}
+
+FileAttributes GetFileAttributes(std::string_view path) {
+  FileAttributes attributes;
+  auto native = Native(path, nullptr);
+  if (!native || native->empty()) return attributes;
+  struct stat st {};
+  if (::stat(native->c_str(), &st) != 0) return attributes;
+  attributes.exists = true;
+  attributes.directory = S_ISDIR(st.st_mode);
+  attributes.regular = S_ISREG(st.st_mode);
+  attributes.readOnly = (st.st_mode & S_IWUSR) == 0;
+  std::string_view name(*native);
+  while (name.size() > 1 && name.back() == '/') name.remove_suffix(1);
+  size_t slash = name.find_last_of('/');
+  std::string_view base = slash == std::string_view::npos ? name : name.substr(slash + 1);
+  attributes.hidden = base.size() > 1 && base[0] == '.' && base != "..";
+  attributes.size = static_cast<uint64_t>(st.st_size);
+  return attributes;
+}
+
+bool FileExists(std::string_view path) {
+  FileAttributes a = GetFileAttributes(path);
+  return a.exists && !a.directory;
+}
+
+bool DirectoryExists(std::string_view path) { return GetFileAttributes(path).directory; }
+
+bool IsReadOnly(std::string_view path) {
+  FileAttributes a = GetFileAttributes(path);
+  return !a.exists || a.readOnly;
+}
+
+bool SetReadOnly(std::string_view path, bool readOnly, std::string* error) {
+  auto native = Native(path, error);
+  if (!native) return false;
+  struct stat st {};
+  if (::stat(native->c_str(), &st) != 0) {
+    SetError(error, ErrnoText(errno));
+    return false;
+  }
+  mode_t mode = st.st_mode & 07777;
+  mode = readOnly ? (mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH)) : (mode | S_IWUSR);
+  if (::chmod(native->c_str(), mode) != 0) {
+    SetError(error, ErrnoText(errno));
+    return false;
+  }
+  return true;
+}
+
+bool ReadWholeFile(std::string_view path, std::string& contents, std::string* error) {
+  contents.clear();
+  auto native = Native(path, error);
+  if (!native) return false;
+  int fd = ::open(native->c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    SetError(error, ErrnoText(errno));
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    SetError(error, S_ISDIR(st.st_mode) ? ErrnoText(EISDIR) : ErrnoText(errno));
+    ::close(fd);
+    return false;
+  }
+  if (S_ISREG(st.st_mode) && st.st_size > 0) contents.reserve(static_cast<size_t>(st.st_size));
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      SetError(error, ErrnoText(errno));
+      ::close(fd);
+      contents.clear();
+      return false;
+    }
+    if (n == 0) break;
+    contents.append(buffer, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return true;
+}
+
+bool WriteFileAtomic(std::string_view path, std::string_view contents, std::string* error) {
+  auto native = Native(path, error);
+  if (!native) return false;
+  if (native->empty()) {
+    SetError(error, "No file name.");
+    return false;
+  }
+  mode_t mode = 0644;
+  struct stat st {};
+  if (::stat(native->c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) {
+      SetError(error, "Not an ordinary file.");
+      return false;
+    }
+    if ((st.st_mode & S_IWUSR) == 0) {
+      SetError(error, "The file is read-only.");
+      return false;
+    }
+    mode = st.st_mode & 07777;
+  } else if (errno != ENOENT) {
+    SetError(error, ErrnoText(errno));
+    return false;
+  }
+
+  // A temporary file beside the target, so that the rename stays on one file system.
+  std::string folder = NativeFolderOf(*native);
+  std::string base = native->substr(native->find_last_of('/') == std::string::npos
+                                        ? 0 : native->find_last_of('/') + 1);
+  std::random_device rd;
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+    temp = folder + "/." + base + ".tmp" + std::to_string(rd() % 1000000000u);
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) {
+    SetError(error, ErrnoText(errno));
+    return false;
+  }
+  bool ok = WriteAll(fd, contents) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+  int savedErrno = errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    savedErrno = errno;
+  }
+  if (ok && ::rename(temp.c_str(), native->c_str()) != 0) {
+    ok = false;
+    savedErrno = errno;
+  }
+  if (!ok) {
+    ::unlink(temp.c_str());
+    SetError(error, ErrnoText(savedErrno));
+    return false;
+  }
+  // Make the rename itself durable.
+  int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
+  return true;
+}
+
+bool DeleteFile(std::string_view path, std::string* error) {
+  auto native = Native(path, error);
+  if (!native) return false;
+  if (::unlink(native->c_str()) != 0) {
+    SetError(error, ErrnoText(errno));
+    return false;
+  }
+  return true;
+}
+
+bool CreateFolders(std::string_view path, std::string* error) {
+  auto native = Native(path, error);
+  if (!native) return false;
+  if (native->empty()) {
+    SetError(error, "No folder name.");
+    return false;
+  }
+  std::string current;
+  size_t pos = 0;
+  const std::string& p = *native;
+  while (pos <= p.size()) {
+    size_t slash = p.find('/', pos);
+    if (slash == std::string::npos) slash = p.size();
+    current = p.substr(0, slash);
+    pos = slash + 1;
+    if (current.empty()) continue;  // the root
+    if (::mkdir(current.c_str(), 0777) != 0 && errno != EEXIST) {
+      SetError(error, ErrnoText(errno));
+      return false;
+    }
+  }
+  struct stat st {};
+  if (::stat(p.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    SetError(error, "Not a folder.");
+    return false;
+  }
+  return true;
+}
+
+bool MatchesMask(std::string_view name, std::string_view mask) {
+  // Iterative wildcard match with one back-track point; "?" takes one
+  // character, a Shift-JIS double-byte character counting as one.
+  auto charLen = [](std::string_view s, size_t i) -> size_t {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    return (lead && i + 1 < s.size()) ? 2 : 1;
+  };
+  size_t n = 0, m = 0;
+  size_t starMask = std::string_view::npos, starName = 0;
+  while (n < name.size()) {
+    if (m < mask.size() && mask[m] == '*') {
+      starMask = m++;
+      starName = n;
+    } else if (m < mask.size() && mask[m] == '?') {
+      n += charLen(name, n);
+      ++m;
+    } else if (m < mask.size() && mask[m] == name[n]) {
+      ++n;
+      ++m;
+    } else if (starMask != std::string_view::npos) {
+      m = starMask + 1;
+      starName += charLen(name, starName);
+      n = starName;
+    } else {
+      return false;
+    }
+  }
+  while (m < mask.size() && mask[m] == '*') ++m;
+  // Windows treats "*.*" as every name, also names without a dot.
+  if (m < mask.size() && mask.substr(m) == ".*") m = mask.size();
+  return m == mask.size();
+}
+
+std::vector<std::string> ListFiles(std::string_view folder, std::string_view mask) {
+  std::vector<std::string> names;
+  auto native = Native(folder, nullptr);
+  if (!native) return names;
+  std::string dirPath = native->empty() ? "." : *native;
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(dirPath.c_str()), ::closedir);
+  if (!dir) return names;
+  if (dirPath.back() != '/') dirPath += '/';
+  while (dirent* entry = ::readdir(dir.get())) {
+    std::string_view entryName(entry->d_name);
+    if (entryName.empty() || entryName[0] == '.') continue;  // hidden, "." and ".."
+    struct stat st {};
+    if (::stat((dirPath + entry->d_name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    auto name = FromNative(entryName);
+    if (!name) continue;
+    if (MatchesMask(*name, mask)) names.push_back(std::move(*name));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string CurrentFolder() {
+  std::string buffer(PATH_MAX, '\0');
+  if (::getcwd(buffer.data(), buffer.size()) == nullptr) return std::string();
+  buffer.resize(std::strlen(buffer.c_str()));
+  return FromNative(buffer).value_or(std::string());
+}
+
+bool SetCurrentFolder(std::string_view path, std::string* error) {
+  auto native = Native(path, error);
+  if (!native) return false;
+  if (::chdir(native->c_str()) != 0) {
+    SetError(error, ErrnoText(errno));
+    return false;
+  }
+  return true;
+}
+
+std::string TempFolder() {
+  // The same rule as the toolkit's temporary path: TMPDIR, else /tmp.
+  const char* tmp = std::getenv("TMPDIR");
+  std::string folder = (tmp && *tmp) ? tmp : "/tmp";
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return FromNative(folder).value_or("/tmp");
+}
+
+std::string ProgramPath() {
+  std::string buffer(PATH_MAX, '\0');
+  ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+  if (n <= 0) return std::string();
+  buffer.resize(static_cast<size_t>(n));
+  return FromNative(buffer).value_or(std::string());
+}
+
+std::string CanonicalPath(std::string_view path) {
+  auto native = Native(path, nullptr);
+  if (!native || native->empty()) return std::string();
+  std::unique_ptr<char, void (*)(void*)> resolved(::realpath(native->c_str(), nullptr), std::free);
+  if (!resolved) return std::string();
+  return FromNative(resolved.get()).value_or(std::string());
+}
+
+}  // namespace tavirel::platform

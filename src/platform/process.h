@@ -1,0 +1,80 @@
+// Starting console programs and reading what they write. Arguments and
+// folders are Shift-JIS (CP932) byte strings like every other string of the
+// program. The arguments reach the child unchanged; only the program path and
+// the working folder are converted to the file system's UTF-8 to find them.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavirel::platform {
+
+// How the console of a started program is shown. Normal and Minimized run the
+// program inside the desktop's terminal emulator when there is one and a
+// display to show it on; otherwise, and always for Hidden, the program runs
+// without a terminal.
+enum class ConsoleShow { Hidden, Normal, Minimized };
+
+struct ProcessStartInfo {
+  std::vector<std::string> arguments;  // the program first; never run through a shell
+  std::string workingFolder;           // empty: the caller's current folder
+  ConsoleShow show = ConsoleShow::Hidden;
+  // Standard output and standard error go together into one pipe that
+  // ReadOutput reads; standard input is /dev/null. Capturing never uses a
+  // terminal.
+  bool captureOutput = false;
+};
+
+struct StartResult {
+  bool started = false;
+  bool pipeFailed = false;  // the output pipe could not be created
+  int error = 0;            // errno of the failure (ENOENT for a missing program)
+};
+
+enum class ReadStatus {
+  Data,         // bytes were appended to the caller's string
+  Timeout,      // nothing arrived in time (or a signal interrupted the wait)
+  EndOfOutput,  // every writer has closed the pipe, or nothing is captured
+  Error,        // reading failed; the pipe is not read any further
+};
+
+// The environment of a started console program: `base` (an environ-style
+// list of "NAME=value") without LC_ALL, LC_CTYPE, LC_MESSAGES and LANGUAGE, and
+// with LANG=ja_JP.SJIS and PERL_BADLANG=0.
+std::vector<std::string> ConsoleEnvironment(const char* const* base);
+
+// One started program. The object closes its pipe and waits for a child
+// that is still running when it is destroyed, so a child is always reaped.
+class ChildProcess {
+ public:
+  ChildProcess() = default;
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // Starts the program. A failure of the program itself to start (missing,
+  // not executable, bad working folder) is reported here with its errno.
+  StartResult Start(const ProcessStartInfo& info);
+
+  // Waits up to `timeoutMs` for output, then appends what is available
+  // (at most about `maxBytes`) to `out`.
+  ReadStatus ReadOutput(std::string& out, int timeoutMs, size_t maxBytes = 1 << 20);
+  void CloseOutput();
+
+  // Blocks until the child has ended; returns its exit code, 128 + the
+  // signal number when a signal ended it, -1 when nothing was started.
+  int Wait();
+
+  int Pid() const { return pid_; }
+
+ private:
+  int pid_ = -1;
+  bool reaped_ = true;
+  int exitCode_ = -1;
+  int outputFd_ = -1;
+  bool outputEnded_ = false;
+};
+
+}  // namespace tavirel::platform

@@ -1,0 +1,45 @@
+// Small text and path routines shared by the windows. Every string is a
+// Shift-JIS byte string; scans for blanks, quotes and separators skip the trail
+// byte of a double-byte character.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavirel {
+
+enum class PathStyle { Windows, Posix };
+
+// The style of the platform the program runs on.
+inline constexpr PathStyle NativePathStyle = PathStyle::Posix;
+
+// True for a Shift-JIS lead byte (0x81-0x9F, 0xE0-0xFC).
+constexpr bool IsSjisLeadByte(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+std::vector<std::string> ParseIndexDirectoryList(std::string_view text); // the entries, in order
+std::string JoinQuotedDirectories(const std::vector<std::string>& directories);
+std::string StripQuotes(std::string_view text);
+std::string UrlToLocalPath(std::string_view uri, PathStyle style);
+std::string LocalPathToUrl(std::string_view path, PathStyle style);
+std::string ExpandProgramRelativePath(std::string_view path, std::string_view programFolder,
+                                      PathStyle style);
+std::string ExpandDriveConstant(std::string_view path,
+                                const std::vector<std::string>& driveConstantList);
+std::string AddTrailingBackslash(std::string_view path, PathStyle style);
+std::string StripTrailingBackslash(std::string_view path, PathStyle style);
+std::string StripFragment(std::string_view path, PathStyle style);
+int LastPos(std::string_view text, std::string_view part);     // 1-based, 0 when absent
+std::string URLDecode(std::string_view text);                  // the PzConv1 operation
+
+// File-system conveniences (through the platform layer).
+bool IsReadOnlyFile(const std::string& path);
+// Appends folder + name for every ordinary file in `folder` (which ends in the
+// separator) matching the Windows-style `mask`; returns the list.
+std::vector<std::string> FindFiles(const std::string& folder, const std::string& mask,
+                                   std::vector<std::string> list);
+void DeleteFiles(const std::string& folder, const std::string& mask);
+
+}  // namespace tavirel

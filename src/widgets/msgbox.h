@@ -1,0 +1,27 @@
+// Message boxes: every message of the program is a modal QMessageBox, so
+// that a user (or a test) answers it as the active modal window.
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+#include <string_view>
+
+namespace tavirel {
+
+// Shows a modal message box and returns the button the user pressed.
+QMessageBox::StandardButton ShowMessageBox(
+    QWidget* parent, const QString& caption, const QString& text, QMessageBox::Icon icon,
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+
+// The same with a Shift-JIS caption and text.
+QMessageBox::StandardButton ShowMessageBox(
+    QWidget* parent, std::string_view caption, std::string_view text, QMessageBox::Icon icon,
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+
+// The application's title, the caption of information messages.
+QString ApplicationTitle();
+
+}  // namespace tavirel

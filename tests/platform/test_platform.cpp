@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/platform.h"
+
+namespace tavirel::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+// "日本語" in Shift-JIS and in UTF-8.
+const std::string kNihongoSjis = "\x93\xFA\x96\x7B\x8C\xEA";
+const std::string kNihongoUtf8 = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E";
+// "表" in Shift-JIS: its trail byte is the backslash code.
+const std::string kHyoSjis = "\x95\x5C";
+
+TEST(CodePage, ConvertsBothWays) {
+  EXPECT_EQ(Cp932ToUtf8(kNihongoSjis), kNihongoUtf8);
+  EXPECT_EQ(Utf8ToCp932(kNihongoUtf8), kNihongoSjis);
+  EXPECT_EQ(Cp932ToUtf8(""), std::string());
+  EXPECT_EQ(Cp932ToUtf8("plain/ascii"), "plain/ascii");
+}
+
+TEST(CodePage, RefusesWhatHasNoCounterpart) {
+  // A lone lead byte, and a character CP932 cannot write (U+00E9 é, U+1F600).
+  EXPECT_FALSE(Cp932ToUtf8("abc\x95").has_value());
+  EXPECT_FALSE(Utf8ToCp932("caf\xC3\xA9").has_value());
+  EXPECT_FALSE(Utf8ToCp932("\xF0\x9F\x98\x80").has_value());
+  // Broken UTF-8.
+  EXPECT_FALSE(Utf8ToCp932("\xE6\x97").has_value());
+}
+
+TEST(MatchesMask, WindowsWildcards) {
+  const std::tuple<std::string, std::string, bool> cases[] = {
+      {"NMZ.i", "NMZ.*", true},
+      {"NMZ", "NMZ.*", true},  // a trailing ".*" also takes a name without extension
+      {"nmz.i", "NMZ.*", false},  // case as the file system has it
+      {"a.txt", "*.txt", true},
+      {"a.txt.bak", "*.txt", false},
+      {"abc", "a?c", true},
+      {"ac", "a?c", false},
+      {"a" + kHyoSjis + "c", "a?c", true},  // one double-byte character is one "?"
+      {"anything", "*", true},
+      {"noext", "*.*", true},
+      {"", "*", true},
+      {"abc", "", false},
+      {"aXbXc", "a*b*c", true},
+      {"aXbX", "a*b*c", false},
+  };
+  for (const auto& [name, mask, expected] : cases) {
+    EXPECT_EQ(MatchesMask(name, mask), expected) << name << " / " << mask;
+  }
+}
+
+class PlatformFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("tavirel-platform-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    base_ = dir_.string() + "/";
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(dir_, ec);
+  }
+  static std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  fs::path dir_;
+  std::string base_;
+};
+
+TEST_F(PlatformFiles, JapanesePathsGoThroughUtf8) {
+  std::string path = base_ + kNihongoSjis + ".txt";
+  ASSERT_TRUE(WriteFileAtomic(path, "data"));
+  EXPECT_TRUE(fs::exists(dir_ / (kNihongoUtf8 + ".txt")));
+  std::string read;
+  ASSERT_TRUE(ReadWholeFile(path, read));
+  EXPECT_EQ(read, "data");
+  EXPECT_EQ(ListFiles(dir_.string(), "*.txt"), std::vector<std::string>{kNihongoSjis + ".txt"});
+  EXPECT_TRUE(FileExists(path));
+  EXPECT_TRUE(DeleteFile(path));
+  EXPECT_FALSE(FileExists(path));
+}
+
+TEST_F(PlatformFiles, InvalidShiftJisPathIsRefused) {
+  std::string error;
+  EXPECT_FALSE(WriteFileAtomic(base_ + "bad\x95", "x", &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_TRUE(fs::is_empty(dir_));
+}
+
+TEST_F(PlatformFiles, ListFilesSkipsNamesWithoutShiftJisForm) {
+  std::ofstream(dir_ / "caf\xC3\xA9.txt") << "x";
+  std::ofstream(dir_ / "ok.txt") << "x";
+  EXPECT_EQ(ListFiles(dir_.string(), "*.txt"), std::vector<std::string>{"ok.txt"});
+}
+
+TEST_F(PlatformFiles, AtomicWriteReplacesAndKeepsPermissions) {
+  fs::path file = dir_ / "a.ini";
+  std::ofstream(file) << "old";
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  ASSERT_TRUE(WriteFileAtomic(file.string(), "new contents"));
+  EXPECT_EQ(Slurp(file), "new contents");
+  EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  // No temporary file is left beside it.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+TEST_F(PlatformFiles, AtomicWriteRefusesReadOnlyAndNonFiles) {
+  fs::path file = dir_ / "ro.ini";
+  std::ofstream(file) << "keep me";
+  ASSERT_TRUE(SetReadOnly(file.string(), true));
+  EXPECT_TRUE(IsReadOnly(file.string()));
+  std::string error;
+  EXPECT_FALSE(WriteFileAtomic(file.string(), "changed", &error));
+  EXPECT_EQ(Slurp(file), "keep me");
+
+  fs::create_directories(dir_ / "folder");
+  EXPECT_FALSE(WriteFileAtomic((dir_ / "folder").string(), "x"));
+  EXPECT_TRUE(fs::is_directory(dir_ / "folder"));
+}
+
+TEST_F(PlatformFiles, FailedWriteLeavesTheOldFile) {
+  fs::path file = dir_ / "a.ini";
+  std::ofstream(file) << "old";
+  // The folder of the target is a regular file: the temporary file cannot be made.
+  EXPECT_FALSE(WriteFileAtomic((file / "child.ini").string(), "x"));
+  EXPECT_EQ(Slurp(file), "old");
+  EXPECT_FALSE(WriteFileAtomic((dir_ / "missing" / "a.ini").string(), "x"));
+  EXPECT_FALSE(fs::exists(dir_ / "missing"));
+}
+
+TEST_F(PlatformFiles, AttributesAndReadOnly) {
+  EXPECT_TRUE(IsReadOnly(base_ + "missing"));  // unreadable attributes count as read-only
+  FileAttributes missing = GetFileAttributes(base_ + "missing");
+  EXPECT_FALSE(missing.exists);
+  std::ofstream(dir_ / ".hidden") << "abc";
+  FileAttributes hidden = GetFileAttributes(base_ + ".hidden");
+  EXPECT_TRUE(hidden.exists && hidden.regular && hidden.hidden);
+  EXPECT_EQ(hidden.size, 3u);
+  EXPECT_FALSE(hidden.readOnly);
+  EXPECT_TRUE(DirectoryExists(dir_.string()));
+  EXPECT_FALSE(FileExists(dir_.string()));
+  ASSERT_TRUE(SetReadOnly(base_ + ".hidden", true));
+  EXPECT_TRUE(GetFileAttributes(base_ + ".hidden").readOnly);
+  ASSERT_TRUE(SetReadOnly(base_ + ".hidden", false));
+  EXPECT_FALSE(IsReadOnly(base_ + ".hidden"));
+}
+
+TEST_F(PlatformFiles, ReadWholeFileFailsCleanly) {
+  std::string contents = "stale";
+  EXPECT_FALSE(ReadWholeFile(base_ + "missing", contents));
+  EXPECT_TRUE(contents.empty());
+  EXPECT_FALSE(ReadWholeFile(dir_.string(), contents));
+  std::string binary("\0\xFF\x01", 3);
+  std::ofstream(dir_ / "bin", std::ios::binary) << binary;
+  ASSERT_TRUE(ReadWholeFile(base_ + "bin", contents));
+  EXPECT_EQ(contents, binary);
+}
+
+TEST_F(PlatformFiles, CreateFoldersWithParents) {
+  std::string deep = base_ + "a/" + kNihongoSjis + "/c";
+  EXPECT_TRUE(CreateFolders(deep));
+  EXPECT_TRUE(fs::is_directory(dir_ / "a" / kNihongoUtf8 / "c"));
+  EXPECT_TRUE(CreateFolders(deep));  // already there
+  std::ofstream(dir_ / "file") << "x";
+  EXPECT_FALSE(CreateFolders(base_ + "file/sub"));
+}
+
+TEST_F(PlatformFiles, CurrentFolderRoundTrip) {
+  std::string before = CurrentFolder();
+  ASSERT_FALSE(before.empty());
+  ASSERT_TRUE(CreateFolders(base_ + kNihongoSjis));
+  ASSERT_TRUE(SetCurrentFolder(base_ + kNihongoSjis));
+  EXPECT_EQ(CurrentFolder(), CanonicalPath(base_ + kNihongoSjis));
+  ASSERT_TRUE(SetCurrentFolder(before));
+  EXPECT_FALSE(SetCurrentFolder(base_ + "missing"));
+}
+
+TEST(PlatformPaths, ProgramAndTempFolder) {
+  std::string program = ProgramPath();
+  EXPECT_TRUE(FileExists(program)) << program;
+  EXPECT_NE(program.find("test_platform"), std::string::npos);
+  std::string temp = TempFolder();
+  EXPECT_TRUE(DirectoryExists(temp));
+  EXPECT_TRUE(temp == "/" || temp.back() != '/');
+  EXPECT_EQ(CanonicalPath("/definitely/not/here"), "");
+}
+
+}  // namespace
+}  // namespace tavirel::platform
