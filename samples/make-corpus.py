@@ -405,7 +405,10 @@ def main(argv):
     check(docs)
     check_links(docs)
     for d in docs:
-        path = os.path.join(root, *d["file"].split("/"))
+        # File names are UTF-8 on disk whatever the locale: under LANG=ja_JP.SJIS
+        # Python would otherwise write the Japanese name in Shift-JIS.
+        path = os.path.join(os.fsencode(root), *(part.encode("utf-8")
+                                                 for part in d["file"].split("/")))
         os.makedirs(os.path.dirname(path), exist_ok=True)
         data = d["text"].encode(d["codec"])
         with open(path, "wb") as f:

@@ -303,6 +303,10 @@ SearchCommand BuildSearchCommand(const TSettings& settings, const SearchViewStat
     line += ' ';
   }
 
+  // A formula beginning with "-" would be read as options by the searcher
+  // ("-o name" would even send the result to another file); "--" ends the
+  // options so that it stays the query.
+  if (!formula.empty() && formula.front() == '-') line += "-- ";
   line += QuoteFormula(formula);
   line += IndexDirectoryArguments(settings, programFolder, driveConstantList);
   return command;

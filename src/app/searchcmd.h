@@ -142,7 +142,8 @@ struct SearchCommand {
 // namazurc, index directories in settings.IndexDirectories), the view menus and
 // the trimmed formula. `resultFolder` is the folder from ResultFolder (a missing
 // trailing separator is added); `namazurcExists` tells whether a file exists at
-// NamazurcFilePath.
+// NamazurcFilePath. A formula that begins with "-" is preceded by "-- " so that
+// the searcher takes it as the query, not as options.
 SearchCommand BuildSearchCommand(const TSettings& settings, const SearchViewState& view,
                                  std::string_view formula, std::string_view resultFolder,
                                  std::string_view programFolder,

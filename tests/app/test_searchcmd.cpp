@@ -366,6 +366,19 @@ TEST(SearchCommand, SearcherReceivesTheFormulaAsOneArgument) {
   }
 }
 
+TEST(SearchCommand, FormulaBeginningWithADashIsNotTakenForOptions) {
+  TSettings s = DefaultSettings();
+  for (const std::string formula : {"-o notes.txt", "--help", "-"}) {
+    const std::vector<std::string> args = SplitLikeWindows(Build(s, {}, formula));
+    const std::vector<std::string> expected = {"/usr/bin/namazu", "--sort=score", "--max=20",
+                                               "--output=/tmp/result.txt", "--", formula,
+                                               "/var/lib/namazu/index"};
+    EXPECT_EQ(args, expected) << formula;
+  }
+  // A dash inside the formula is left alone.
+  EXPECT_EQ(SplitLikeWindows(Build(s, {}, "a -b"))[4], "a -b");
+}
+
 // ---- Checks ----------------------------------------------------------------------------
 
 TEST(SearchCommand, RequestChecks) {

@@ -1,0 +1,164 @@
+// What a search costs beyond namazu itself: the whole search road without the
+// window (BuildSearchCommand, RunSearchCommand with RunConsoleProcess hidden,
+// reading the result file, ParseResultText) against starting the same namazu
+// command by hand with the platform's process API and waiting for it,
+// alternately in the same run.
+//
+// Writes a corpus of small text files (Japanese in EUC-JP and English) and
+// indexes it with mknmz, then searches for a Japanese and an English word that
+// give 20 hits each. Prints the best and median times of both ways and the
+// difference (the aim is at most 10 ms more).
+//
+// Usage: bench_search [runs [files]]   (defaults: 50 runs, 400 files)
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/resultlist.h"
+#include "app/searchcmd.h"
+#include "platform/platform.h"
+#include "platform/process.h"
+#include "process/cmdline.h"
+#include "process/runner.h"
+#include "runner/benchcorpus.h"
+#include "settings/settings.h"
+
+namespace {
+
+using namespace tavirel;
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+double Milliseconds(Clock::duration d) {
+  return std::chrono::duration<double, std::milli>(d).count();
+}
+
+int RunHidden(const std::vector<std::string>& arguments, const std::string& workDir) {
+  platform::ProcessStartInfo info;
+  info.arguments = arguments;
+  info.workingFolder = workDir;
+  platform::ChildProcess child;
+  if (!child.Start(info).started) return -1;
+  return child.Wait();
+}
+
+struct Stats {
+  double best = 0;
+  double median = 0;
+};
+
+Stats Summarise(std::vector<double> ms) {
+  std::sort(ms.begin(), ms.end());
+  return {ms.front(), ms[ms.size() / 2]};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 50;
+  const int files = argc > 2 ? std::max(40, std::atoi(argv[2])) : 400;
+
+  TSettings settings;
+  LoadSettings(settings, "");  // every key at its default
+  if (!platform::FileExists(settings.namazuPath) || !platform::FileExists(settings.PerlPath) ||
+      !platform::FileExists(settings.mknmzPath)) {
+    std::printf("namazu, mknmz or perl is not installed; nothing to measure.\n");
+    return 0;
+  }
+
+  std::error_code ec;
+  std::string pattern = (fs::temp_directory_path(ec) / "bench_search.XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) {
+    std::perror("mkdtemp");
+    return 1;
+  }
+  const std::string root = pattern;  // ASCII: the same bytes in Shift-JIS
+  const std::string corpus = root + "/corpus";
+  const std::string index = root + "/index";
+  const bench::CorpusSize size = bench::WriteMixedCorpus(corpus, files);
+  fs::create_directories(index, ec);
+  std::printf("Indexing %d files (%.2f MB) ...\n", size.files, size.bytes / 1e6);
+  if (size.files != files ||
+      RunHidden({settings.PerlPath, settings.mknmzPath, "-O", index, corpus}, root) != 0 ||
+      !platform::FileExists(index + "/NMZ.i")) {
+    std::fprintf(stderr, "could not build the index in %s\n", index.c_str());
+    fs::remove_all(root, ec);
+    return 1;
+  }
+
+  settings.DirectoryCount = "1";
+  settings.IndexDirectories = {index};
+  settings.ListCount = "20";
+  const SearchViewState view;  // score order, summaries, --max from ListCount
+  const std::string resultFolder = ResultFolder(settings, root, root);
+  const SearchRunner runner = [](const std::string& commandLine, const std::string& folder) {
+    return RunConsoleProcess(commandLine, folder, psmHidden, nullptr, {}) != 0 ? 1 : 0;
+  };
+
+  struct Query {
+    const char* name;
+    std::string formula;
+  };
+  const Query queries[] = {
+      {"Japanese word", std::string(bench::SharedJapaneseWordSjis)},
+      {"English word", std::string(bench::SharedEnglishWord)},
+  };
+  std::printf("%d runs of each way, alternating; times in ms\n\n", runs);
+  std::printf("%-15s %-34s %8s %8s\n", "query", "way", "best", "median");
+  bool failed = false;
+  for (const Query& query : queries) {
+    std::vector<double> road, byHand;
+    size_t hits = 0;
+    // The command line as the search road builds it, split as the runner
+    // splits it, for the run by hand.
+    const std::vector<std::string> arguments = SplitCommandLine(
+        BuildSearchCommand(settings, view, query.formula, resultFolder, root, {}, false)
+            .CommandLine);
+    for (int i = 0; i < runs + 1; ++i) {  // the first round warms the caches
+      Clock::time_point start = Clock::now();
+      const SearchCommand command =
+          BuildSearchCommand(settings, view, query.formula, resultFolder, root, {}, false);
+      const SearchRunOutcome outcome = RunSearchCommand(settings, command, root, {}, runner);
+      std::string bytes;
+      if (outcome.Result != TSearchRunResult::srrResultReady ||
+          !platform::ReadWholeFile(command.ResultFilePath, bytes)) {
+        failed = true;
+        break;
+      }
+      const ResultListParse parse = ParseResultText(bytes, settings);
+      const double roadMs = Milliseconds(Clock::now() - start);
+      hits = parse.Hits.size();
+
+      start = Clock::now();
+      if (RunHidden(arguments, root) != 0) {
+        failed = true;
+        break;
+      }
+      const double handMs = Milliseconds(Clock::now() - start);
+      if (i > 0) {
+        road.push_back(roadMs);
+        byHand.push_back(handMs);
+      }
+    }
+    if (failed) {
+      std::fprintf(stderr, "the search for the %s failed\n", query.name);
+      break;
+    }
+    const Stats r = Summarise(road);
+    const Stats h = Summarise(byHand);
+    std::printf("%-15s %-34s %8.2f %8.2f   (%zu hits)\n", query.name,
+                "search road (build, run, read, parse)", r.best, r.median, hits);
+    std::printf("%-15s %-34s %8.2f %8.2f\n", "", "namazu started by hand", h.best, h.median);
+    std::printf("%-15s %-34s %8.2f %8.2f   (aim: at most 10 ms)\n\n", "", "difference",
+                r.best - h.best, r.median - h.median);
+    if (hits != 20) std::printf("note: %zu hits instead of 20\n\n", hits);
+  }
+  fs::remove_all(root, ec);
+  return failed ? 1 : 0;
+}

@@ -1,0 +1,57 @@
+// The embedded web browser `WebBrowser1`: an HTML view over local files.
+// Every navigation, a followed link as well as one the program asks for,
+// first goes through BeforeNavigate2, which may cancel it; a loaded document
+// is reported by DocumentComplete (after the call that navigated returns, as
+// a browser control reports it). Pages in Shift-JIS, EUC-JP, ISO-2022-JP and
+// UTF-8 show correctly: a declared charset first, detection otherwise.
+#pragma once
+
+#include <QTextBrowser>
+#include <QUrl>
+
+#include <string_view>
+
+namespace tavirel {
+
+class THtmlView : public QTextBrowser {
+  Q_OBJECT
+
+ public:
+  explicit THtmlView(QWidget* parent = nullptr);
+
+  // Asks for the focus of the loaded document: 1 = focus it once loaded.
+  int Tag() const { return tag_; }
+  void SetTag(int tag) { tag_ = tag; }
+
+  // Navigates to a program address (a Shift-JIS local path, "file://" and a
+  // path, or a web address). False when the navigation was cancelled or the
+  // target could not be shown.
+  bool Navigate(std::string_view address);
+  bool Navigate(const QUrl& url);
+
+  // The address of the document shown (empty before the first one).
+  QUrl LocationUrl() const { return location_; }
+  bool HasDocument() const { return !location_.isEmpty(); }
+  // Gives the loaded document the keyboard focus.
+  void FocusDocument();
+
+ signals:
+  // `url` is the target, fully percent-encoded. Set `cancel` to stop the
+  // navigation; connect directly.
+  void BeforeNavigate2(const QString& url, bool& cancel);
+  void DocumentComplete(const QString& url);
+
+ protected:
+  QVariant loadResource(int type, const QUrl& name) override;
+
+ private:
+  void FollowLink(const QUrl& link);
+  bool Load(const QUrl& url);
+  void Complete(const QUrl& url);
+
+  QUrl location_;
+  int tag_ = 0;
+  int depth_ = 0;
+};
+
+}  // namespace tavirel
