@@ -911,7 +911,7 @@ void TfrmMain::btnSearchClick() {
   if (ValidateQuery()) return;
   const QString formula = cboKeyword->currentText().trimmed();
   AddQueryToHistory(formula);
-  RunSearch(TrimBlanks(QStringToSjisLossy(formula)));
+  RunSearch(std::string(TrimBlanks(QStringToSjisLossy(formula))));
 }
 
 bool TfrmMain::ValidateQuery() {

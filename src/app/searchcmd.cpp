@@ -120,17 +120,9 @@ ListCountChoice ListCountFromBox(int selectedIndex, std::string_view text) {
 
 // ---- Checks ----------------------------------------------------------------------
 
-std::string TrimBlanks(std::string_view text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
-  // A byte up to the blank is never the trail byte of a double-byte character.
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
-  return std::string(text.substr(begin, end - begin));
-}
 
 bool IsBlankFormula(std::string_view formula) {
-  const std::string trimmed = TrimBlanks(formula);
+  const std::string_view trimmed = TrimBlanks(formula);
   for (size_t i = 0; i < trimmed.size(); i += CharLen(trimmed, i)) {
     const bool fullWidthBlank =  // "　"
         static_cast<unsigned char>(trimmed[i]) == 0x81 && i + 1 < trimmed.size() &&
@@ -297,7 +289,7 @@ SearchCommand BuildSearchCommand(const TSettings& settings, const SearchViewStat
   line += command.ResultFilePath;
   line += "\" ";
 
-  const std::string extra = TrimBlanks(settings.namazuOption);
+  const std::string_view extra = TrimBlanks(settings.namazuOption);
   if (!extra.empty()) {
     line += extra;
     line += ' ';

@@ -85,8 +85,6 @@ ListCountChoice ListCountFromBox(int selectedIndex, std::string_view text);
 
 // ---- Checks ----------------------------------------------------------------------
 
-// The text with bytes up to and including the blank removed at both ends.
-std::string TrimBlanks(std::string_view text);
 
 // True when the trimmed formula is empty or holds only full-width blanks "　"
 // (possibly with other blanks between them).

@@ -72,6 +72,14 @@ int HexDigitValue(char c) {
 
 }  // namespace
 
+std::string_view TrimBlanks(std::string_view text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
+  return text.substr(begin, end - begin);
+}
+
 std::vector<std::string> ParseIndexDirectoryList(std::string_view input) {
   std::vector<std::string> entries;
   std::vector<std::string> seen;  // tokens as written, lower-cased

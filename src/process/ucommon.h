@@ -19,6 +19,10 @@ constexpr bool IsSjisLeadByte(unsigned char c) {
   return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
+// The text without the bytes 0x00-0x20 at both ends (such a byte is never the
+// trail byte of a double-byte character).
+std::string_view TrimBlanks(std::string_view text);
+
 std::vector<std::string> ParseIndexDirectoryList(std::string_view text); // the entries, in order
 std::string JoinQuotedDirectories(const std::vector<std::string>& directories);
 std::string StripQuotes(std::string_view text);

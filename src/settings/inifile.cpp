@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "platform/platform.h"
+#include "process/ucommon.h"
 
 namespace tavirel {
 
@@ -56,13 +57,6 @@ std::string_view CutSjis(std::string_view text, size_t maxBytes) {
 
 // ---- Text helpers ---------------------------------------------------------
 
-std::string_view TrimBlanks(std::string_view text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) --end;
-  return text.substr(begin, end - begin);
-}
 
 std::string AsciiLowerSjis(std::string_view text) {
   std::string out(text);

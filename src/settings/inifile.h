@@ -95,8 +95,6 @@ class TIniFile {
   std::unordered_map<std::string, size_t> sectionIndex_;  // folded name -> index
 };
 
-// Removes bytes 0x00-0x20 from both ends.
-std::string_view TrimBlanks(std::string_view text);
 // ASCII letters A-Z mapped to a-z; the trail byte of a Shift-JIS double-byte
 // character is left alone.
 std::string AsciiLowerSjis(std::string_view text);
