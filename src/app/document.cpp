@@ -194,7 +194,18 @@ std::string_view StatusTextForPage(TDocumentPage page) {
 
 std::string PrepareHitPath(std::string_view uri, std::string_view programFolder,
                            const std::vector<std::string>& driveConstantList) {
-  return HitDocumentPath(uri, programFolder, driveConstantList);
+  std::string path = HitDocumentPath(uri, programFolder, driveConstantList);
+  // A searcher that leaves addresses undecoded (namazu -U) writes a file name
+  // that is not ASCII percent-encoded, as the file system's UTF-8. Such a
+  // path names a file only once decoded; the decoded form is taken only when
+  // the written one names nothing and the decoded one an existing file.
+  if (path.find('%') == std::string::npos || IsWebAddress(path)) return path;
+  const std::string file = DocumentFilePath(path);
+  if (platform::FileExists(file) || platform::DirectoryExists(file)) return path;
+  const std::string decoded = DecodePercentPath(file);
+  if (decoded == file || !(platform::FileExists(decoded) || platform::DirectoryExists(decoded)))
+    return path;
+  return decoded + path.substr(file.size());
 }
 
 std::string DocumentExtension(std::string_view path) {

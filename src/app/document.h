@@ -57,7 +57,8 @@ struct TOpenDecision {
 
 // A hit's address as a local path: URL form to a path, a program-relative
 // path and a leading drive label expanded; web addresses unchanged; the
-// fragment kept.
+// fragment kept. A percent-encoded file name (namazu -U) is decoded when only
+// its decoded form names an existing file.
 std::string PrepareHitPath(std::string_view uri, std::string_view programFolder,
                            const std::vector<std::string>& driveConstantList);
 

@@ -27,10 +27,14 @@
 
 #include <cmath>
 
+#include "app/about.h"
 #include "app/drivelist.h"
+#include "app/htmlview.h"
 #include "app/resultlist.h"
 #include "app/resultview.h"
+#include "app/textview.h"
 #include "platform/platform.h"
+#include "process/browser.h"
 #include "process/ucommon.h"
 #include "widgets/consolerun.h"
 #include "widgets/msgbox.h"
@@ -45,10 +49,6 @@ std::string& SettingsFileOverride() {
 }
 
 const QString AppTitle = QStringLiteral("tavirel for Namazu");
-const QString ShellOpenFailedText =
-    QStringLiteral("関連付けされたアプリケーションの起動に失敗しました。");
-const QString ResultPageStatus = QStringLiteral("N:次候補  P:前候補");
-const QString TextPageStatus = QStringLiteral("N:次文書  P:前文書");
 
 // The screen's logical pixels per inch, as stored with the window placement.
 int ScreenPixelsPerInch(const QWidget* window) {
@@ -286,36 +286,58 @@ void TfrmMain::CreateControls() {
   resultLayout->addWidget(edtResult);
   pge->addTab(tabResult, QStringLiteral("検索結果(&1)"));
 
+  // Each document tab: a title panel with the tab's buttons at its right,
+  // and the view below.
+  auto titlePanel = [](QWidget* page, const char* name) {
+    auto* title = new QLabel(page);
+    title->setObjectName(QString::fromLatin1(name));
+    title->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    title->setTextFormat(Qt::PlainText);
+    title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    return title;
+  };
+  auto tabButton = [](QWidget* page, const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, page);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setFocusPolicy(Qt::NoFocus);  // the keys stay with the document
+    button->setAutoDefault(false);
+    return button;
+  };
+  auto pageLayout = [](QWidget* page) {
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    return layout;
+  };
+  auto titleRow = [](QVBoxLayout* layout, std::initializer_list<QWidget*> widgets) {
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(2, 2, 2, 2);
+    row->setSpacing(2);
+    for (QWidget* w : widgets) row->addWidget(w, w == *widgets.begin() ? 1 : 0);
+    layout->addLayout(row);
+  };
+
   tabTextDoc = new QWidget;
   tabTextDoc->setObjectName(QStringLiteral("tabTextDoc"));
-  auto* textLayout = new QVBoxLayout(tabTextDoc);
-  textLayout->setContentsMargins(0, 0, 0, 0);
-  textLayout->setSpacing(0);
-  pnlSubject = new QLabel(tabTextDoc);
-  pnlSubject->setObjectName(QStringLiteral("pnlSubject"));
-  pnlSubject->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  textLayout->addWidget(pnlSubject);
-  edtTextContents = new QTextEdit(tabTextDoc);
-  edtTextContents->setObjectName(QStringLiteral("edtTextContents"));
-  edtTextContents->setReadOnly(true);
-  edtTextContents->setAcceptRichText(false);
-  edtTextContents->setLineWrapMode(QTextEdit::WidgetWidth);
-  edtTextContents->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  edtTextContents->setAttribute(Qt::WA_InputMethodEnabled, false);
+  auto* textLayout = pageLayout(tabTextDoc);
+  pnlSubject = titlePanel(tabTextDoc, "pnlSubject");
+  btnPrevious = tabButton(tabTextDoc, "btnPrevious", QStringLiteral("&<"));
+  btnNext = tabButton(tabTextDoc, "btnNext", QStringLiteral("&>"));
+  titleRow(textLayout, {pnlSubject, btnPrevious, btnNext});
+  edtTextContents = new TTextView(tabTextDoc);
   edtTextContents->setContextMenuPolicy(Qt::CustomContextMenu);
   textLayout->addWidget(edtTextContents, 1);
   pge->addTab(tabTextDoc, QStringLiteral("テキスト文書(&2)"));
 
   tabHTMLDoc = new QWidget;
   tabHTMLDoc->setObjectName(QStringLiteral("tabHTMLDoc"));
-  auto* htmlLayout = new QVBoxLayout(tabHTMLDoc);
-  htmlLayout->setContentsMargins(0, 0, 0, 0);
-  htmlLayout->setSpacing(0);
-  pnlTitle = new QLabel(tabHTMLDoc);
-  pnlTitle->setObjectName(QStringLiteral("pnlTitle"));
-  htmlLayout->addWidget(pnlTitle);
-  WebBrowser1 = new QWidget(tabHTMLDoc);
-  WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+  auto* htmlLayout = pageLayout(tabHTMLDoc);
+  pnlTitle = titlePanel(tabHTMLDoc, "pnlTitle");
+  btnResult = tabButton(tabHTMLDoc, "btnResult", QStringLiteral("&Result"));
+  btnPreviousW = tabButton(tabHTMLDoc, "btnPreviousW", QStringLiteral("&<"));
+  btnNextW = tabButton(tabHTMLDoc, "btnNextW", QStringLiteral("&>"));
+  titleRow(htmlLayout, {pnlTitle, btnResult, btnPreviousW, btnNextW});
+  WebBrowser1 = new THtmlView(tabHTMLDoc);
   htmlLayout->addWidget(WebBrowser1, 1);
   pge->addTab(tabHTMLDoc, QStringLiteral("HTML文書(&3)"));
 
@@ -510,7 +532,6 @@ void TfrmMain::CreateMenus() {
       AddMenuItem(mnuHelpNamazu, "mnuHelpNamazuTutorial", QStringLiteral("チュートリアル(&T)..."));
   mnuHelp->addSeparator();
   mnuHelpAbout = AddMenuItem(mnuHelp, "mnuHelpAbout", QStringLiteral("バージョン情報(&A)..."));
-  mnuHelpAbout->setEnabled(false);
 
   MRUManager->SetMenu(mnuRecentDirectory);
 }
@@ -579,6 +600,27 @@ void TfrmMain::ConnectEvents() {
   connect(mnuHelpNamazuManual, &QAction::triggered, this, [this] { mnuHelpNamazuManualClick(); });
   connect(mnuHelpNamazuTutorial, &QAction::triggered, this,
           [this] { mnuHelpNamazuTutorialClick(); });
+  connect(mnuHelpAbout, &QAction::triggered, this, [this] { mnuHelpAboutClick(); });
+
+  // The document tabs.
+  for (QPushButton* button : {btnNext, btnNextW}) {
+    connect(button, &QPushButton::clicked, this, [this] { btnNextClick(); });
+  }
+  for (QPushButton* button : {btnPrevious, btnPreviousW}) {
+    connect(button, &QPushButton::clicked, this, [this] { btnPreviousClick(); });
+  }
+  connect(btnResult, &QPushButton::clicked, this, [this] { btnResultClick(); });
+  connect(edtTextContents, &TTextView::StatusTextRequested, this,
+          [this](const QString& text) { edtTextContentsStatusText(text); });
+  connect(edtTextContents, &TTextView::OpenInBrowserRequested, this,
+          [this] { edtTextContentsOpenInBrowser(); });
+  connect(edtTextContents, &TTextView::OpenWithApplicationRequested, this,
+          [this] { edtTextContentsOpenWithApplication(); });
+  connect(edtTextContents, &TTextView::ResultListRequested, this,
+          [this] { edtTextContentsBackToResult(); });
+  connect(edtTextContents, &TTextView::NextDocumentRequested, this, [this] { btnNextClick(); });
+  connect(edtTextContents, &TTextView::PreviousDocumentRequested, this,
+          [this] { btnPreviousClick(); });
 }
 
 void TfrmMain::FormCreate() {
@@ -694,6 +736,14 @@ void TfrmMain::ApplySettingsToWindow() {
   // 17. Summary box (its handler marks the matching summary item).
   chkShowContents->setChecked(Settings.ShowContents == "1");
   chkShowContentsClick();
+
+  // 18. The embedded browser's events. The before-navigation handler sets
+  // the cancel flag of the navigation in progress, so it runs directly.
+  connect(WebBrowser1, &THtmlView::BeforeNavigate2, this,
+          [this](const QString& url, bool& cancel) { WebBrowser1BeforeNavigate2(url, cancel); },
+          Qt::DirectConnection);
+  connect(WebBrowser1, &THtmlView::DocumentComplete, this,
+          [this](const QString& url) { WebBrowser1DocumentComplete(url); });
 }
 
 void TfrmMain::SetPlacementToDefault() {
@@ -1031,7 +1081,7 @@ void TfrmMain::RunSearch(const std::string& formula) {
   }
   QCoreApplication::processEvents();
   if (DisplaysInWebBrowser(Settings)) {
-    WebBrowser1Tag = 1;
+    WebBrowser1->SetTag(1);
     ShowInBrowser(ResultFilePath);
   } else {
     pge->setCurrentWidget(tabResult);
@@ -1170,35 +1220,45 @@ void TfrmMain::chkShowContentsClick() {
 
 bool TfrmMain::ShellOpen(const std::string& pathOrUrl) {
   QUrl url;
-  if (pathOrUrl.find("://") != std::string::npos) {
-    url = QUrl(SjisToQString(pathOrUrl));
+  if (IsWebAddress(pathOrUrl)) {
+    url = QUrl(SjisToQString(pathOrUrl), QUrl::TolerantMode);
   } else {
-    auto utf8 = platform::Cp932ToUtf8(pathOrUrl);
-    if (utf8) url = QUrl::fromLocalFile(QString::fromUtf8(utf8->data(), static_cast<qsizetype>(utf8->size())));
+    // A local path, possibly in "file://" form; the file is opened as named
+    // (a "#" in it is part of the name).
+    std::string path = pathOrUrl;
+    if (path.size() >= 7 && IsWord(std::string_view(path).substr(0, 7), "file://")) path.erase(0, 7);
+    auto utf8 = platform::Cp932ToUtf8(path);
+    if (utf8 && !utf8->empty()) {
+      url = QUrl::fromLocalFile(
+          QString::fromUtf8(utf8->data(), static_cast<qsizetype>(utf8->size())));
+    }
   }
-  if (url.isValid() && !url.isEmpty() && QDesktopServices::openUrl(url)) return true;
+  if (url.isValid() && !url.isEmpty() && OpenURLByShell(url)) return true;
   shellOpenFailed_ = true;
-  stb->showMessage(ShellOpenFailedText);
+  stb->showMessage(SjisToQString(ShellOpenFailedText));
   return false;
 }
 
 void TfrmMain::OpenHitAt(int32_t offset, bool insideProgram) {
   if (edtResult->HitCount() == 0) return;
-  const std::vector<SearchHit>& hits = edtResult->Hits();
-  const int index = FindHitAt(hits, offset);
+  const int index = FindHitAt(edtResult->Hits(), offset);
   if (index < 0) return;
   CurrentHitIndex = index;
-  CurrentDocumentPath =
-      HitDocumentPath(hits[static_cast<size_t>(index)].Uri, ProgramFolder(), DriveConstantList);
+  PrepareHitPath(index);
   shellOpenFailed_ = false;
   if (insideProgram) {
     OpenHit(index);
   } else {
-    ShellOpen(ShellOpenPath(CurrentDocumentPath));
+    ShellOpen(CutFragmentInExtension(CurrentDocumentPath));
   }
   pgeChange();
   // The page's status text must not hide a failure to start the application.
-  if (shellOpenFailed_) stb->showMessage(ShellOpenFailedText);
+  if (shellOpenFailed_) stb->showMessage(SjisToQString(ShellOpenFailedText));
+}
+
+void TfrmMain::PrepareHitPath(int index) {
+  CurrentDocumentPath = tavirel::PrepareHitPath(edtResult->Hits()[static_cast<size_t>(index)].Uri,
+                                                ProgramFolder(), DriveConstantList);
 }
 
 void TfrmMain::OpenHit(int index) {
@@ -1206,34 +1266,178 @@ void TfrmMain::OpenHit(int index) {
     QApplication::beep();
     return;
   }
-  CurrentHitIndex = index;
-  CurrentDocumentPath = HitDocumentPath(edtResult->Hits()[static_cast<size_t>(index)].Uri,
-                                        ProgramFolder(), DriveConstantList);
-  ShellOpen(ShellOpenPath(CurrentDocumentPath));
+  PrepareHitPath(index);
+  const TOpenDecision decision =
+      ChooseViewer(Settings.HowToOpen, CurrentDocumentPath, DocTypeDefinition);
+  switch (decision.Viewer) {
+    case TDocumentViewer::Html:
+      OpenHitAsHTML(index);
+      break;
+    case TDocumentViewer::Text:
+      OpenHitAsText(index);
+      break;
+    case TDocumentViewer::System:
+      // The views stay as they are; a failure shows in the status bar.
+      CurrentHitIndex = index;
+      ShellOpen(decision.ShellPath);
+      break;
+  }
 }
 
-void TfrmMain::ShowInBrowser(const std::string& url) { ShellOpen(url); }
+void TfrmMain::OpenHitAsText(int index) {
+  if (index < 0 || index >= edtResult->HitCount()) return;
+  PrepareHitPath(index);
+  pnlSubject->setText(SjisToQString(edtResult->Hits()[static_cast<size_t>(index)].Title));
+  pnlSubject->repaint();
+  CurrentHitIndex = index;
 
-void TfrmMain::SetHtmlView(QWidget* view) {
-  if (view == nullptr || view == WebBrowser1) return;
-  auto* layout = static_cast<QVBoxLayout*>(tabHTMLDoc->layout());
-  if (view->objectName().isEmpty()) view->setObjectName(QStringLiteral("WebBrowser1"));
-  view->setParent(tabHTMLDoc);
-  layout->replaceWidget(WebBrowser1, view);
-  delete WebBrowser1;
-  WebBrowser1 = view;
-  view->show();
+  edtTextContents->clear();
+  edtTextContents->SetDocumentPath(CurrentDocumentPath);
+  pge->setCurrentWidget(tabTextDoc);
+  edtTextContents->setFocus();
+  pgeChange();
+
+  const TTextOptions options =
+      TextOptionsFor(Settings.HowToOpen, Settings.Convert, Settings.DecodeHeader, DocTypeDefinition);
+  const TDocumentText document = LoadDocumentText(CurrentDocumentPath, options);
+  if (document.Status != TDocumentLoadStatus::Ok) {
+    // The tab stays active and empty, with the hit's title above it.
+    ShowMessageBox(this, ErrorCaption, document.Message, QMessageBox::Critical);
+    return;
+  }
+  edtTextContents->ShowText(document.Text.Text, document.Text.Encoding, document.Text.BodyLine);
+}
+
+void TfrmMain::OpenHitAsHTML(int index) {
+  if (index < 0 || index >= edtResult->HitCount()) return;
+  PrepareHitPath(index);
+  CurrentHitIndex = index;
+  pnlTitle->setText(SjisToQString(edtResult->Hits()[static_cast<size_t>(index)].Title));
+  pnlTitle->repaint();
+
+  switch (RouteForHit(Settings.WebBrowserDisplayTo, Settings.BrowserType)) {
+    case TBrowserRoute::Netscape:
+      OpenURLByNetscape(CurrentDocumentPath, Settings.NavigatorPath);
+      break;
+    case TBrowserRoute::InternetExplorer:
+      OpenURLByInternetExplorer(CurrentDocumentPath);
+      break;
+    case TBrowserRoute::Shell:
+      OpenURLByShell(CurrentDocumentPath);
+      break;
+    case TBrowserRoute::Internal:
+      // The tab first: a navigation inside the HTML tab follows the rules of
+      // WebBrowser1BeforeNavigate2. The fragment takes the view to its anchor.
+      pge->setCurrentWidget(tabHTMLDoc);
+      WebBrowser1->SetTag(1);
+      WebBrowser1->Navigate(CurrentDocumentPath);
+      pgeChange();
+      break;
+  }
+}
+
+void TfrmMain::ShowInBrowser(const std::string& url) {
+  switch (RouteForPage(Settings.WebBrowserDisplayTo, Settings.BrowserType)) {
+    case TBrowserRoute::Internal:
+      // Requested while the previous tab is still active, so that the page
+      // loads unless the HTML tab was already showing; the tab follows also
+      // when the page could not be shown.
+      WebBrowser1->Navigate(url);
+      pge->setCurrentWidget(tabHTMLDoc);
+      pgeChange();
+      break;
+    case TBrowserRoute::Netscape:
+      OpenURLByNetscape(LocalPathToUrl(url, NativePathStyle), Settings.NavigatorPath);
+      break;
+    case TBrowserRoute::InternetExplorer:
+      OpenURLByInternetExplorer(url);
+      break;
+    case TBrowserRoute::Shell:
+      OpenURLByShell(url);
+      break;
+  }
+}
+
+void TfrmMain::WebBrowser1BeforeNavigate2(const QString& url, bool& cancel) {
+  TNavigateContext context;
+  context.HtmlPageActive = pge->currentWidget() == tabHTMLDoc;
+  context.ResultFilePath = ResultFilePath;
+  context.HowToOpen = Settings.HowToOpen;
+  context.UseDriveConstantsWebBrowser = Settings.UseDriveConstantsWebBrowser;
+  context.ProgramFolder = ProgramFolder();
+  context.DriveConstantList = DriveConstantList;
+  // The view reports the target fully percent-encoded, so it is ASCII.
+  const TNavigateDecision decision = DecideBeforeNavigate(url.toStdString(), context);
+  switch (decision.Action) {
+    case TNavigateAction::Proceed:
+      break;
+    case TNavigateAction::OpenWithShell:
+      cancel = true;
+      ShellOpen(decision.Target);
+      break;
+    case TNavigateAction::Redirect:
+      cancel = true;
+      WebBrowser1->Navigate(decision.Target);
+      break;
+  }
+}
+
+void TfrmMain::WebBrowser1DocumentComplete(const QString& /*url*/) {
+  const TDocumentCompleteAction action = DocumentCompleteRule(WebBrowser1->Tag());
+  if (action.FocusDocument) WebBrowser1->FocusDocument();
+  WebBrowser1->SetTag(action.NewTag);
+}
+
+QString TfrmMain::PageStatusText() const {
+  QWidget* page = pge->currentWidget();
+  const TDocumentPage which = page == tabResult    ? TDocumentPage::Result
+                              : page == tabTextDoc ? TDocumentPage::TextDoc
+                                                   : TDocumentPage::HtmlDoc;
+  return SjisToQString(StatusTextForPage(which));
 }
 
 void TfrmMain::pgeChange() {
-  QWidget* page = pge->currentWidget();
-  if (page == tabResult) {
-    stb->showMessage(ResultPageStatus);
-  } else if (page == tabTextDoc) {
-    stb->showMessage(TextPageStatus);
-  } else {
+  const QString text = PageStatusText();
+  if (text.isEmpty()) {
     stb->clearMessage();
+  } else {
+    stb->showMessage(text);
   }
+  if (pge->currentWidget() == tabHTMLDoc && QApplication::focusWidget() == WebBrowser1 &&
+      WebBrowser1->HasDocument()) {
+    WebBrowser1->FocusDocument();
+  }
+}
+
+void TfrmMain::btnNextClick() { OpenHit(CurrentHitIndex + 1); }
+
+void TfrmMain::btnPreviousClick() { OpenHit(CurrentHitIndex - 1); }
+
+void TfrmMain::btnResultClick() {
+  if (Settings.ResultDisplayTo == "WebBrowser" && !ResultFilePath.empty() &&
+      platform::FileExists(ResultFilePath)) {
+    ShowInBrowser(ResultFilePath);
+  }
+}
+
+void TfrmMain::edtTextContentsStatusText(const QString& text) { stb->showMessage(text); }
+
+void TfrmMain::edtTextContentsOpenInBrowser() {
+  WebBrowser1->SetTag(1);
+  WebBrowser1->Navigate(CurrentDocumentPath);
+  pge->setCurrentWidget(tabHTMLDoc);
+  pgeChange();
+}
+
+void TfrmMain::edtTextContentsOpenWithApplication() {
+  // The file itself: a fragment would name a file that does not exist.
+  ShellOpen(CutFragmentInExtension(CurrentDocumentPath));
+}
+
+void TfrmMain::edtTextContentsBackToResult() {
+  pge->setCurrentWidget(tabResult);
+  edtResult->setFocus();
+  pgeChange();
 }
 
 void TfrmMain::PopupAt(QWidget* view, const QPoint& pos) {
@@ -1341,10 +1545,16 @@ void TfrmMain::mnuDocPlainTextClick(QAction* item) {
 void TfrmMain::mnuConvertToSJISClick(QAction* item) {
   item->setChecked(true);
   Settings.Convert = item == mnuConvertNone ? "None" : "ToSJIS";
+  ReopenCurrentText();
 }
 
 void TfrmMain::mnuDecodeHeaderClick() {
   Settings.DecodeHeader = mnuDecodeHeader->isChecked() ? "1" : "0";
+  ReopenCurrentText();
+}
+
+void TfrmMain::ReopenCurrentText() {
+  if (pge->currentWidget() == tabTextDoc) OpenHit(CurrentHitIndex);
 }
 
 void TfrmMain::mnuShowDriveInfoClick() {
@@ -1360,13 +1570,13 @@ void TfrmMain::mnuShowDriveInfoClick() {
 }
 
 void TfrmMain::mnuHelpStartClick() {
-  WebBrowser1Tag = 0;
+  WebBrowser1->SetTag(0);
   ShowInBrowser(StartHelpPath(ProgramFolder()));
 }
 
 void TfrmMain::mnuHelpTavirelClick() {
   pnlTitle->setText(QStringLiteral("tavirel for Namazu ヘルプ"));
-  WebBrowser1Tag = 1;
+  WebBrowser1->SetTag(1);
   ShowInBrowser(ProgramHelpPath(ProgramFolder()));
 }
 
@@ -1385,5 +1595,11 @@ void TfrmMain::ShowNamazuDoc(const char* page) {
 void TfrmMain::mnuHelpNamazuManualClick() { ShowNamazuDoc("manual.html"); }
 
 void TfrmMain::mnuHelpNamazuTutorialClick() { ShowNamazuDoc("tutorial.html"); }
+
+void TfrmMain::mnuHelpAboutClick() {
+  // Lives for its one modal showing.
+  TfrmAbout frmAbout(this);
+  frmAbout.exec();
+}
 
 }  // namespace tavirel

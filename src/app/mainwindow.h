@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/document.h"
 #include "app/mainview.h"
 #include "app/searchcmd.h"
 
@@ -29,7 +30,9 @@ class QVBoxLayout;
 
 namespace tavirel {
 
+class THtmlView;
 class TResultView;
+class TTextView;
 
 // The recent index directories: at most RecentDirectoryCapacity entries, newest first,
 // shown as the numbered items of a submenu that is disabled while empty.
@@ -113,10 +116,15 @@ class TfrmMain : public QMainWindow {
   TResultView* edtResult = nullptr;
   QWidget* tabTextDoc = nullptr;
   QLabel* pnlSubject = nullptr;
-  QTextEdit* edtTextContents = nullptr;
+  QPushButton* btnPrevious = nullptr;
+  QPushButton* btnNext = nullptr;
+  TTextView* edtTextContents = nullptr;
   QWidget* tabHTMLDoc = nullptr;
   QLabel* pnlTitle = nullptr;
-  QWidget* WebBrowser1 = nullptr;   // a placeholder until SetHtmlView
+  QPushButton* btnResult = nullptr;
+  QPushButton* btnPreviousW = nullptr;
+  QPushButton* btnNextW = nullptr;
+  THtmlView* WebBrowser1 = nullptr;
   QStatusBar* stb = nullptr;
   QMenu* pmnu = nullptr;
   QAction* mnuCopy = nullptr;
@@ -190,8 +198,8 @@ class TfrmMain : public QMainWindow {
   int CurrentHitIndex = 0;
   std::string CurrentDocumentPath;
   std::string ResultFilePath;
-  // 1: the page loaded next in the HTML view takes the keyboard focus once.
-  int WebBrowser1Tag = 0;
+  // The classification of the last document opened by its extension.
+  TDocTypeDefinition DocTypeDefinition;
 
   // ---- Start, layout and end -----------------------------------------------------
   void FormCreate();
@@ -228,15 +236,30 @@ class TfrmMain : public QMainWindow {
 
   // ---- Result list and documents ---------------------------------------------------
   void OpenHitAt(int32_t offset, bool insideProgram);
-  // Opens hit `index`; until the document views are in, every hit goes to the
-  // application the system associates with it.
+  // Turns hit `index`'s address into CurrentDocumentPath.
+  void PrepareHitPath(int index);
+  // Opens hit `index` with the viewer of the current document type; beeps
+  // when there is no such hit.
   void OpenHit(int index);
-  // Shows an HTML file (result page, help pages); for now in the system's
-  // browser.
+  void OpenHitAsText(int index);
+  void OpenHitAsHTML(int index);
+  // Shows an HTML file or a URL (result page, help pages) in the embedded
+  // or the configured external browser.
   void ShowInBrowser(const std::string& url);
-  // Puts the HTML view into the HTML tab in place of the placeholder.
-  void SetHtmlView(QWidget* view);
   void pgeChange();
+  void btnNextClick();
+  void btnPreviousClick();
+  void btnResultClick();
+  // Every navigation of the embedded browser, before it happens.
+  void WebBrowser1BeforeNavigate2(const QString& url, bool& cancel);
+  void WebBrowser1DocumentComplete(const QString& url);
+  // The text view's keyboard: the status text of every key, Shift+Enter on
+  // an HTML document (the HTML view), Shift+Enter (the associated
+  // application) and Enter (back to the result list).
+  void edtTextContentsStatusText(const QString& text);
+  void edtTextContentsOpenInBrowser();
+  void edtTextContentsOpenWithApplication();
+  void edtTextContentsBackToResult();
   // Opens a path or URL with its associated application; a failure sets the
   // status bar text.
   bool ShellOpen(const std::string& pathOrUrl);
@@ -259,6 +282,7 @@ class TfrmMain : public QMainWindow {
   void mnuHelpTavirelClick();
   void mnuHelpNamazuManualClick();
   void mnuHelpNamazuTutorialClick();
+  void mnuHelpAboutClick();
   void pmnuPopup();
   void mnuCopyClick();
 
@@ -287,6 +311,10 @@ class TfrmMain : public QMainWindow {
   void StorePlacementAndRecent(bool writeRecent);
   bool ParseIndexField(std::string& text);
   void ShowNamazuDoc(const char* page);
+  // Reopens the current hit when the text view shows it, so that a changed
+  // conversion setting shows at once.
+  void ReopenCurrentText();
+  QString PageStatusText() const;
   void CheckSortKind(TSortKind kind);
   TSortKind CheckedSortKind() const;
   QAction* ListCountItem(int index) const;

@@ -26,9 +26,12 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 
+#include "app/htmlview.h"
 #include "app/mainwindow.h"
 #include "app/resultview.h"
+#include "app/textview.h"
 #include "settings/settings.h"
 #include "widgets/qtcodec.h"
 
@@ -229,7 +232,8 @@ void TestMainWindow::controlsCaptionsAndNames() {
   QCOMPARE(window.pge->tabText(0), QStringLiteral("検索結果(&1)"));
   QCOMPARE(window.pge->tabText(1), QStringLiteral("テキスト文書(&2)"));
   QCOMPARE(window.pge->tabText(2), QStringLiteral("HTML文書(&3)"));
-  QCOMPARE(window.findChild<QTextEdit*>(QStringLiteral("edtTextContents")), window.edtTextContents);
+  QCOMPARE(window.findChild<TTextView*>(QStringLiteral("edtTextContents")), window.edtTextContents);
+  QCOMPARE(window.findChild<THtmlView*>(QStringLiteral("WebBrowser1")), window.WebBrowser1);
   QVERIFY(window.edtTextContents->isReadOnly());
   QCOMPARE(window.findChild<TResultView*>(QStringLiteral("edtResult")), window.edtResult);
   QCOMPARE(window.btnSearch->text(), QStringLiteral("検索(&G)"));
@@ -243,6 +247,24 @@ void TestMainWindow::controlsCaptionsAndNames() {
            QStringLiteral("tavirel for Namazu - [\"%1\"]").arg(QString::fromStdString(IndexPath())));
   QCOMPARE(QGuiApplication::applicationDisplayName(), window.windowTitle());
   QCOMPARE(window.size(), QSize(545, 420));
+  // The document tabs' buttons, each on its own tab.
+  const std::tuple<const char*, QString, QWidget*> buttons[] = {
+      {"btnPrevious", QStringLiteral("&<"), window.tabTextDoc},
+      {"btnNext", QStringLiteral("&>"), window.tabTextDoc},
+      {"btnResult", QStringLiteral("&Result"), window.tabHTMLDoc},
+      {"btnPreviousW", QStringLiteral("&<"), window.tabHTMLDoc},
+      {"btnNextW", QStringLiteral("&>"), window.tabHTMLDoc},
+  };
+  for (const auto& [name, caption, page] : buttons) {
+    auto* button = window.findChild<QPushButton*>(QString::fromLatin1(name));
+    QVERIFY2(button != nullptr, name);
+    QCOMPARE(button->text(), caption);
+    QVERIFY2(page->isAncestorOf(button), name);
+  }
+  QVERIFY(window.tabTextDoc->isAncestorOf(window.pnlSubject));
+  QVERIFY(window.tabHTMLDoc->isAncestorOf(window.pnlTitle));
+  QVERIFY(window.tabHTMLDoc->isAncestorOf(window.WebBrowser1));
+  QVERIFY(window.mnuHelpAbout->isEnabled());
 }
 
 void TestMainWindow::searchFillsTheList() {
@@ -299,13 +321,18 @@ void TestMainWindow::openHitRoutes() {
   QCOMPARE(recorder_.urls.size(), 1);
   QCOMPARE(recorder_.urls.last().toLocalFile(), QString::fromStdString(hits[1].Uri));
 
-  // Inside the program, by Enter on the caret's hit.
+  // Inside the program, by Enter on the caret's hit: a text file opens in
+  // the text view.
   window.edtResult->setFocus();
   window.edtResult->SetCaretOffset(hits[2].TitleStart);
   QTest::keyClick(window.edtResult, Qt::Key_Return);
   QCOMPARE(window.CurrentHitIndex, 2);
   QCOMPARE(window.CurrentDocumentPath, hits[2].Uri);
-  QCOMPARE(recorder_.urls.size(), 2);
+  QCOMPARE(recorder_.urls.size(), 1);
+  QCOMPARE(window.pge->currentWidget(), window.tabTextDoc);
+  QVERIFY(!window.edtTextContents->toPlainText().isEmpty());
+  QCOMPARE(window.stb->currentMessage(), QStringLiteral("N:次文書  P:前文書"));
+  window.pge->setCurrentWidget(window.tabResult);
 
   // Shift+Enter on the first hit.
   window.edtResult->SetCaretOffset(hits[0].TitleStart);
@@ -515,7 +542,7 @@ void TestMainWindow::confirmationExternalNoCopies() {
   QVERIFY(yes.seen);
   QCOMPARE(recorder_.urls.size(), 1);
   QVERIFY(recorder_.urls[0].toLocalFile().endsWith(QStringLiteral("result.html")));
-  QCOMPARE(window.WebBrowser1Tag, 1);
+  QCOMPARE(window.WebBrowser1->Tag(), 1);
   window.close();
 }
 
