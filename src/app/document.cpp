@@ -14,23 +14,6 @@ using uchar = unsigned char;
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = LowerAscii(c);
-  return out;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  return true;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
-}
-
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 // Start of the file name: after the last "/" of the path.
@@ -114,7 +97,7 @@ std::string DecodeHeaderLineUtf8(std::string_view line, bool convert) {
     std::string_view word = line.substr(start, end + 2 - start);
     std::string_view payload = line.substr(q1 + 3, end - q1 - 3);
     std::string replacement(word);
-    if (encoding == 'b' && EqualsNoCase(charset, "ISO-2022-JP")) {
+    if (encoding == 'b' && SameTextSjis(charset, "ISO-2022-JP")) {
       std::string jis = DecodeBase64(payload);
       if (!HasForeignControlBytes(jis)) {
         if (!convert) {
@@ -123,7 +106,7 @@ std::string DecodeHeaderLineUtf8(std::string_view line, bool convert) {
           replacement = *utf8;
         }
       }
-    } else if (encoding == 'b' && (EqualsNoCase(charset, "UTF-8") || EqualsNoCase(charset, "UTF8"))) {
+    } else if (encoding == 'b' && (SameTextSjis(charset, "UTF-8") || SameTextSjis(charset, "UTF8"))) {
       std::string bytes = DecodeBase64(payload);
       if (IsValidUtf8(bytes) && !HasForeignControlBytes(bytes)) replacement = bytes;
     }
@@ -211,7 +194,7 @@ std::string PrepareHitPath(std::string_view uri, std::string_view programFolder,
 std::string DocumentExtension(std::string_view path) {
   size_t dot = ExtensionStart(path);
   if (dot == std::string_view::npos) return {};
-  std::string ext = Lower(path.substr(dot));
+  std::string ext = AsciiLowerSjis(path.substr(dot));
   size_t hash = ext.find('#');
   if (hash != std::string::npos) ext.erase(hash);
   return ext;
@@ -227,13 +210,13 @@ std::string CutFragmentInExtension(std::string_view path) {
 bool HasHtmlExtension(std::string_view path) {
   size_t dot = ExtensionStart(path);
   if (dot == std::string_view::npos) return false;
-  std::string ext = Lower(path.substr(dot));
+  std::string ext = AsciiLowerSjis(path.substr(dot));
   return ext == ".html" || ext == ".htm" || ext == ".shtml";
 }
 
 bool IsDefineMode(std::string_view howToOpen) {
   for (std::string_view mode : {"PlainText", "MailNews", "HTML", "System"})
-    if (EqualsNoCase(howToOpen, mode)) return false;
+    if (SameTextSjis(howToOpen, mode)) return false;
   return true;
 }
 
@@ -263,11 +246,11 @@ TDocumentViewer ClassifyByExtension(std::string_view documentPath,
 TOpenDecision ChooseViewer(std::string_view howToOpen, std::string_view documentPath,
                            TDocTypeDefinition& definition) {
   TOpenDecision decision;
-  if (EqualsNoCase(howToOpen, "HTML")) {
+  if (SameTextSjis(howToOpen, "HTML")) {
     decision.Viewer = TDocumentViewer::Html;
-  } else if (EqualsNoCase(howToOpen, "PlainText") || EqualsNoCase(howToOpen, "MailNews")) {
+  } else if (SameTextSjis(howToOpen, "PlainText") || SameTextSjis(howToOpen, "MailNews")) {
     decision.Viewer = TDocumentViewer::Text;
-  } else if (EqualsNoCase(howToOpen, "System")) {
+  } else if (SameTextSjis(howToOpen, "System")) {
     decision.Viewer = TDocumentViewer::System;
   } else {
     decision.Viewer = ClassifyByExtension(documentPath, definition);
@@ -281,19 +264,19 @@ TOpenDecision ChooseViewer(std::string_view howToOpen, std::string_view document
 
 namespace {
 TBrowserRoute ExternalRoute(std::string_view browserType) {
-  if (EqualsNoCase(browserType, "Navigator")) return TBrowserRoute::Netscape;
-  if (EqualsNoCase(browserType, "InternetExplorer")) return TBrowserRoute::InternetExplorer;
+  if (SameTextSjis(browserType, "Navigator")) return TBrowserRoute::Netscape;
+  if (SameTextSjis(browserType, "InternetExplorer")) return TBrowserRoute::InternetExplorer;
   return TBrowserRoute::Shell;
 }
 }  // namespace
 
 TBrowserRoute RouteForHit(std::string_view displayTo, std::string_view browserType) {
-  if (!EqualsNoCase(displayTo, "Internal")) return ExternalRoute(browserType);
+  if (!SameTextSjis(displayTo, "Internal")) return ExternalRoute(browserType);
   return TBrowserRoute::Internal;
 }
 
 TBrowserRoute RouteForPage(std::string_view displayTo, std::string_view browserType) {
-  if (!EqualsNoCase(displayTo, "External")) return TBrowserRoute::Internal;
+  if (!SameTextSjis(displayTo, "External")) return TBrowserRoute::Internal;
   return ExternalRoute(browserType);
 }
 
@@ -303,9 +286,9 @@ TTextOptions TextOptionsFor(std::string_view howToOpen, std::string_view convert
   const bool define = IsDefineMode(howToOpen);
   TTextOptions options;
   options.DecodeHeader = decodeHeader == "1" || (define && definition.DecodeHeader);
-  options.Convert = EqualsNoCase(convert, "ToSJIS") || (define && definition.Convert == "ToSJIS");
+  options.Convert = SameTextSjis(convert, "ToSJIS") || (define && definition.Convert == "ToSJIS");
   options.PositionBody =
-      EqualsNoCase(howToOpen, "MailNews") || (define && definition.Kind == "MailNews");
+      SameTextSjis(howToOpen, "MailNews") || (define && definition.Kind == "MailNews");
   return options;
 }
 
@@ -452,7 +435,9 @@ TDocumentCode DetectDocumentCode(std::string_view bytes) {
 }
 
 std::string HtmlDeclaredCharset(std::string_view bytes) {
-  const std::string head = Lower(bytes.substr(0, 8192));
+  // The page's code is not known yet: lower every ASCII letter byte by byte.
+  std::string head(bytes.substr(0, 8192));
+  for (char& c : head) c = LowerAscii(c);
   size_t pos = 0;
   for (;;) {
     size_t meta = head.find("<meta", pos);
@@ -484,7 +469,7 @@ std::string HtmlDeclaredCharset(std::string_view bytes) {
 }
 
 TDocumentCode CodeForCharsetName(std::string_view name) {
-  const std::string n = Lower(name);
+  const std::string n = AsciiLowerSjis(name);
   for (std::string_view s : {"shift_jis", "shift-jis", "sjis", "x-sjis", "windows-31j", "cp932",
                              "ms932", "ms_kanji", "csshiftjis", "x-ms-cp932"})
     if (n == s) return TDocumentCode::ShiftJis;
@@ -547,7 +532,7 @@ bool IsWebAddress(std::string_view address) {
                                                            c == '-' || c == '.'));
     if (!schemeChar) return false;
   }
-  return !EqualsNoCase(address.substr(0, colon), "file");
+  return !SameTextSjis(address.substr(0, colon), "file");
 }
 
 std::string AddressToLocalPath(std::string_view address) {
@@ -595,7 +580,7 @@ TNavigateDecision DecideBeforeNavigate(std::string_view address, const TNavigate
   };
 
   // 3: every followed link to the associated application.
-  if (EqualsNoCase(context.HowToOpen, "System")) {
+  if (SameTextSjis(context.HowToOpen, "System")) {
     decision.Action = TNavigateAction::OpenWithShell;
     if (web) {
       decision.Target = std::string(address);
@@ -613,9 +598,9 @@ TNavigateDecision DecideBeforeNavigate(std::string_view address, const TNavigate
   if (context.UseDriveConstantsWebBrowser == "1" && !web) {
     std::string path, fragment, written;
     localParts(path, fragment, &written);
-    const std::string remembered = Lower(written);
+    const std::string remembered = AsciiLowerSjis(written);
     std::string expanded = ExpandDriveConstant(path, context.DriveConstantList);
-    if (Lower(expanded) != remembered) {
+    if (AsciiLowerSjis(expanded) != remembered) {
       decision.Action = TNavigateAction::Redirect;
       decision.Target = "file://" + LocalPathToUrl(expanded, NativePathStyle) + fragment;
     }

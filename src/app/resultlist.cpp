@@ -139,6 +139,10 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 
 }  // namespace
 
+size_t ResultCharLength(std::string_view text, size_t i) {
+  return CharLenAt(reinterpret_cast<const unsigned char*>(text.data()), text.size(), i);
+}
+
 int FindNthFromEnd(std::string_view line, char ch, int n) {
   return FindNthFromEndImpl(line, ch, n, false).CharPos;
 }

@@ -43,6 +43,10 @@ inline constexpr std::string_view ResultFileEmptyMessage =
     "\x8c\x9f\x8d\xf5\x8c\x8b\x89\xca\x82\xcc\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xcc\x83\x54"
     "\x83\x43\x83\x59\x82\xaa" " 0 " "\x83\x6f\x83\x43\x83\x67\x82\xc5\x82\xb7\x81\x42";
 
+// Byte length of the character at byte `i` as the result list counts
+// characters: 2 for a lead byte followed by a valid trail byte, else 1.
+size_t ResultCharLength(std::string_view text, size_t i);
+
 // The 1-based character position of the n-th occurrence of `ch` counted from
 // the end of `line` (the trail byte of a double-byte character is never taken
 // for it), or 0 when the line holds fewer than n (or n is below 1).

@@ -23,23 +23,9 @@
 namespace tavirel {
 namespace {
 
-// Character boundaries as the result list counts them: a lead byte followed by
-// a trail byte is one character, every other byte is one character.
-constexpr bool IsTrailByte(unsigned char c) {
-  return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
-}
-
-size_t CharLengthAt(std::string_view text, size_t i) {
-  const auto c = static_cast<unsigned char>(text[i]);
-  return (IsSjisLeadByte(c) && i + 1 < text.size() &&
-          IsTrailByte(static_cast<unsigned char>(text[i + 1])))
-             ? 2
-             : 1;
-}
-
 qsizetype CountChars(std::string_view line) {
   qsizetype chars = 0;
-  for (size_t i = 0; i < line.size(); i += CharLengthAt(line, i)) ++chars;
+  for (size_t i = 0; i < line.size(); i += ResultCharLength(line, i)) ++chars;
   return chars;
 }
 
@@ -51,7 +37,7 @@ QString DecodeLine(std::string_view line, qsizetype chars) {
   decoded.clear();
   decoded.reserve(chars);
   for (size_t i = 0; i < line.size();) {
-    const size_t length = CharLengthAt(line, i);
+    const size_t length = ResultCharLength(line, i);
     const QString one = SjisToQString(line.substr(i, length));
     decoded.append(one.size() == 1 ? one.at(0) : QChar(QChar::ReplacementCharacter));
     i += length;

@@ -8,24 +8,6 @@
 namespace tavirel {
 namespace {
 
-// Byte length of the character at `i`: 2 for a Shift-JIS lead byte that has a
-// byte after it, else 1.
-size_t CharLen(std::string_view s, size_t i) {
-  return (IsSjisLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
-}
-
-std::string LowerAscii(std::string_view s) {
-  std::string out(s);
-  for (size_t i = 0; i < out.size(); i += CharLen(out, i)) {
-    if (out[i] >= 'A' && out[i] <= 'Z') out[i] = static_cast<char>(out[i] - 'A' + 'a');
-  }
-  return out;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && LowerAscii(a) == LowerAscii(b);
-}
-
 struct SortEntry {
   TSortKind Kind;
   std::string_view Keyword;
@@ -73,7 +55,7 @@ std::string_view SortKeyword(TSortKind sort) {
 
 TSortKind SortKindFromKeyword(std::string_view keyword) {
   for (const SortEntry& entry : SortTable) {
-    if (EqualsNoCase(entry.Keyword, keyword)) return entry.Kind;
+    if (SameTextSjis(entry.Keyword, keyword)) return entry.Kind;
   }
   return TSortKind::skScore;
 }
@@ -123,7 +105,7 @@ ListCountChoice ListCountFromBox(int selectedIndex, std::string_view text) {
 
 bool IsBlankFormula(std::string_view formula) {
   const std::string_view trimmed = TrimBlanks(formula);
-  for (size_t i = 0; i < trimmed.size(); i += CharLen(trimmed, i)) {
+  for (size_t i = 0; i < trimmed.size(); i += SjisCharLength(trimmed, i)) {
     const bool fullWidthBlank =  // "　"
         static_cast<unsigned char>(trimmed[i]) == 0x81 && i + 1 < trimmed.size() &&
         static_cast<unsigned char>(trimmed[i + 1]) == 0x40;
@@ -143,12 +125,12 @@ std::optional<std::string_view> CheckSearchRequest(std::string_view directoryCou
 // ---- Command line ------------------------------------------------------------------
 
 bool DisplaysInWebBrowser(const TSettings& settings) {
-  return LowerAscii(settings.ResultDisplayTo) == "webbrowser";
+  return AsciiLowerSjis(settings.ResultDisplayTo) == "webbrowser";
 }
 
 bool ResultsInExternalBrowser(const TSettings& settings) {
   return DisplaysInWebBrowser(settings) &&
-         LowerAscii(settings.WebBrowserDisplayTo) == "external";
+         AsciiLowerSjis(settings.WebBrowserDisplayTo) == "external";
 }
 
 std::string_view ResultFileName(const TSettings& settings) {
@@ -204,7 +186,7 @@ std::string QuoteFormula(std::string_view formula) {
   out += '"';
   size_t backslashes = 0;  // backslashes written since the last other character
   for (size_t i = 0; i < formula.size();) {
-    const size_t len = CharLen(formula, i);
+    const size_t len = SjisCharLength(formula, i);
     const char c = formula[i];
     if (len == 1 && c == '\\') {
       ++backslashes;

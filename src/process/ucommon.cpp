@@ -9,17 +9,11 @@ namespace {
 
 char Separator(PathStyle style) { return style == PathStyle::Windows ? '\\' : '/'; }
 
-// Byte length of the character at `i`: 2 for a Shift-JIS lead byte that has a
-// byte after it, else 1.
-size_t CharLen(std::string_view s, size_t i) {
-  return (IsSjisLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
-}
-
 // Position of the last single-byte `ch` that is not the trail byte of a
 // double-byte character, or npos.
 size_t LastSingleByte(std::string_view s, char ch) {
   size_t found = std::string_view::npos;
-  for (size_t i = 0; i < s.size(); i += CharLen(s, i)) {
+  for (size_t i = 0; i < s.size(); i += SjisCharLength(s, i)) {
     if (s[i] == ch) found = i;
   }
   return found;
@@ -27,7 +21,7 @@ size_t LastSingleByte(std::string_view s, char ch) {
 
 // Replaces every single-byte `from` by `to`, leaving double-byte characters alone.
 void ReplaceSingleBytes(std::string& s, char from, char to) {
-  for (size_t i = 0; i < s.size(); i += CharLen(s, i)) {
+  for (size_t i = 0; i < s.size(); i += SjisCharLength(s, i)) {
     if (s[i] == from) s[i] = to;
   }
 }
@@ -36,31 +30,11 @@ void ReplaceSingleBytes(std::string& s, char from, char to) {
 bool EndsWithTrailByte(std::string_view s) {
   size_t i = 0;
   while (i < s.size()) {
-    size_t len = CharLen(s, i);
+    size_t len = SjisCharLength(s, i);
     if (i + len == s.size()) return len == 2;
     i += len;
   }
   return false;
-}
-
-// ASCII letters lower-cased, double-byte characters untouched.
-std::string LowerAscii(std::string_view s) {
-  std::string out(s);
-  for (size_t i = 0; i < out.size(); i += CharLen(out, i)) {
-    if (out[i] >= 'A' && out[i] <= 'Z') out[i] = static_cast<char>(out[i] - 'A' + 'a');
-  }
-  return out;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    char a = text[i], b = prefix[i];
-    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-    if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
-    if (a != b) return false;
-  }
-  return true;
 }
 
 int HexDigitValue(char c) {
@@ -71,6 +45,22 @@ int HexDigitValue(char c) {
 }
 
 }  // namespace
+
+std::string AsciiLowerSjis(std::string_view text) {
+  std::string out(text);
+  for (size_t i = 0; i < out.size(); i += SjisCharLength(out, i)) {
+    if (out[i] >= 'A' && out[i] <= 'Z') out[i] = static_cast<char>(out[i] - 'A' + 'a');
+  }
+  return out;
+}
+
+bool SameTextSjis(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && AsciiLowerSjis(a) == AsciiLowerSjis(b);
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && SameTextSjis(text.substr(0, prefix.size()), prefix);
+}
 
 std::string_view TrimBlanks(std::string_view text) {
   size_t begin = 0;
@@ -89,7 +79,7 @@ std::vector<std::string> ParseIndexDirectoryList(std::string_view input) {
 
   auto addToken = [&](std::string token, bool closeOpenQuote) {
     if (token.empty()) return;
-    std::string key = LowerAscii(token);
+    std::string key = AsciiLowerSjis(token);
     if (std::find(seen.begin(), seen.end(), key) != seen.end()) return;
     seen.push_back(std::move(key));
     if (closeOpenQuote && token.front() == '"') token += '"';
@@ -100,7 +90,7 @@ std::vector<std::string> ParseIndexDirectoryList(std::string_view input) {
 
   size_t i = 0;
   while (i < text.size()) {
-    size_t len = CharLen(text, i);
+    size_t len = SjisCharLength(text, i);
     if (len == 2) {
       i += 2;
       continue;

@@ -19,6 +19,17 @@ constexpr bool IsSjisLeadByte(unsigned char c) {
   return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
+// Byte length of the character at byte `i`: 2 for a Shift-JIS lead byte that
+// has a byte after it, else 1.
+inline size_t SjisCharLength(std::string_view text, size_t i) {
+  return (IsSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;
+}
+// ASCII letters A-Z mapped to a-z; double-byte characters are left alone.
+std::string AsciiLowerSjis(std::string_view text);
+// Equality without regard to ASCII letter case (Shift-JIS aware).
+bool SameTextSjis(std::string_view a, std::string_view b);
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+
 // The text without the bytes 0x00-0x20 at both ends (such a byte is never the
 // trail byte of a double-byte character).
 std::string_view TrimBlanks(std::string_view text);

@@ -13,10 +13,6 @@ namespace tavirel {
 
 namespace {
 
-constexpr bool IsLead(unsigned char c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 // True when the last byte of `text` begins a character (it is not the trail
 // byte of a double-byte character).
 bool LastByteIsCharStart(std::string_view text) {
@@ -25,7 +21,7 @@ bool LastByteIsCharStart(std::string_view text) {
   size_t lastStart = 0;
   while (i < text.size()) {
     lastStart = i;
-    i += (IsLead(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;
+    i += (IsSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;
   }
   return lastStart == text.size() - 1;
 }
@@ -35,7 +31,7 @@ bool LastByteIsCharStart(std::string_view text) {
 size_t FindSjis(std::string_view text, char ch) {
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == ch) return i;
-    if (IsLead(static_cast<unsigned char>(text[i]))) ++i;
+    if (IsSjisLeadByte(static_cast<unsigned char>(text[i]))) ++i;
   }
   return std::string_view::npos;
 }
@@ -46,7 +42,7 @@ std::string_view CutSjis(std::string_view text, size_t maxBytes) {
   if (text.size() <= maxBytes) return text;
   size_t i = 0;
   while (i < maxBytes) {
-    size_t step = IsLead(static_cast<unsigned char>(text[i])) ? 2 : 1;
+    size_t step = IsSjisLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
     if (i + step > maxBytes) break;
     i += step;
   }
@@ -57,23 +53,6 @@ std::string_view CutSjis(std::string_view text, size_t maxBytes) {
 
 // ---- Text helpers ---------------------------------------------------------
 
-
-std::string AsciiLowerSjis(std::string_view text) {
-  std::string out(text);
-  for (size_t i = 0; i < out.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(out[i]);
-    if (IsLead(c)) {
-      ++i;  // leave the trail byte alone
-    } else if (c >= 'A' && c <= 'Z') {
-      out[i] = static_cast<char>(c - 'A' + 'a');
-    }
-  }
-  return out;
-}
-
-bool SameTextSjis(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && AsciiLowerSjis(a) == AsciiLowerSjis(b);
-}
 
 int ParseDecimalInt(std::string_view text, int fallback) {
   if (text.empty()) return fallback;

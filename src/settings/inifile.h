@@ -95,11 +95,6 @@ class TIniFile {
   std::unordered_map<std::string, size_t> sectionIndex_;  // folded name -> index
 };
 
-// ASCII letters A-Z mapped to a-z; the trail byte of a Shift-JIS double-byte
-// character is left alone.
-std::string AsciiLowerSjis(std::string_view text);
-// Equality without regard to ASCII letter case (Shift-JIS aware).
-bool SameTextSjis(std::string_view a, std::string_view b);
 // A decimal integer (optional sign, digits, nothing else) in the range of int,
 // or `fallback`.
 int ParseDecimalInt(std::string_view text, int fallback);

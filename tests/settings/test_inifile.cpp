@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "process/ucommon.h"
 #include "settings/inifile.h"
 
 namespace tavirel {
