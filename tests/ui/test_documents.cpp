@@ -20,8 +20,10 @@
 #include "app/textview.h"
 #include "process/browser.h"
 #include "widgets/qtcodec.h"
+#include "uitest_support.h"
 
 using namespace tavirel;
+using namespace tavirel::uitest;
 
 namespace {
 
@@ -53,17 +55,6 @@ void AnswerNextMessageBox(QString* text) {
     *text = box->text();
     box->accept();
   });
-}
-
-// Clicks the first occurrence of `linkText` in the view.
-void ClickText(QTextEdit* view, const QString& linkText) {
-  QTextCursor cursor = view->document()->find(linkText);
-  QVERIFY(!cursor.isNull());
-  cursor.setPosition(cursor.selectionStart() + 1);
-  view->setTextCursor(cursor);
-  view->ensureCursorVisible();
-  const QPoint pos = view->cursorRect(cursor).center();
-  QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, pos);
 }
 
 }  // namespace

@@ -32,20 +32,15 @@
 #include "process/browser.h"
 #include "settings/settings.h"
 #include "widgets/qtcodec.h"
+#include "uitest_support.h"
 
 using namespace tavirel;
+using namespace tavirel::uitest;
 
 // Records what the program hands to the associated application instead of
 // starting one.
-class ShellRecorder : public QObject {
-  Q_OBJECT
- public:
-  QList<QUrl> urls;
- public slots:
-  void open(const QUrl& url) { urls.append(url); }
-};
-
 namespace {
+
 
 // 日本語の本文 in the codes a document may come in.
 const std::string kSjisBody = "\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x96\x7b\x95\xb6";
@@ -71,39 +66,6 @@ std::string Repeat(const std::string& line, int count) {
   std::string text;
   for (int i = 1; i <= count; ++i) text += line + " " + std::to_string(i) + "\n";
   return text;
-}
-
-struct BoxSeen {
-  bool seen = false;
-  QString title, text;
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-
-// Answers the next modal message box, noting what it showed.
-void AnswerNextBox(BoxSeen* seen, int attempts = 200) {
-  QTimer::singleShot(20, [=] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr) {
-      if (attempts > 0) AnswerNextBox(seen, attempts - 1);
-      return;
-    }
-    seen->seen = true;
-    seen->title = box->windowTitle();
-    seen->text = box->text();
-    seen->icon = box->icon();
-    box->button(QMessageBox::Ok)->click();
-  });
-}
-
-// Clicks the first occurrence of `text` in an HTML view.
-void ClickText(QTextEdit* view, const QString& text) {
-  QTextCursor cursor = view->document()->find(text);
-  QVERIFY2(!cursor.isNull(), qPrintable(text));
-  cursor.setPosition(cursor.selectionStart() + 1);
-  view->setTextCursor(cursor);
-  view->ensureCursorVisible();
-  QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
-                    view->cursorRect(cursor).center());
 }
 
 }  // namespace
@@ -149,7 +111,7 @@ class TestMainDocs : public QObject {
   void ShowHits(TfrmMain& window, const QStringList& names);
 
   QTemporaryDir* dir_ = nullptr;
-  ShellRecorder shell_;
+  UrlRecorder shell_;
 };
 
 void TestMainDocs::initTestCase() {
@@ -801,7 +763,7 @@ void TestMainDocs::japaneseFileNames() {
   QVERIFY2(index >= 0, window.edtResult->Hits()[0].Uri.c_str());
   // A document that cannot be read would be reported in a message box.
   BoxSeen box;
-  AnswerNextBox(&box, 10);
+  AnswerNextBox(&box, QMessageBox::Ok, 10);
   window.OpenHitAt(window.edtResult->Hits()[static_cast<size_t>(index)].TitleStart, true);
   QVERIFY2(!box.seen, qPrintable(box.text));
   QCOMPARE(window.CurrentDocumentPath,

@@ -34,42 +34,12 @@
 #include "app/textview.h"
 #include "settings/settings.h"
 #include "widgets/qtcodec.h"
+#include "uitest_support.h"
 
 using namespace tavirel;
-
-// Records what the program hands to the associated application instead of
-// starting one.
-class UrlRecorder : public QObject {
-  Q_OBJECT
- public:
-  QList<QUrl> urls;
- public slots:
-  void open(const QUrl& url) { urls.append(url); }
-};
+using namespace tavirel::uitest;
 
 namespace {
-
-struct BoxSeen {
-  bool seen = false;
-  QString title, text;
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-
-// Answers the next modal message box with `button`, noting what it showed.
-void AnswerNextBox(BoxSeen* seen, QMessageBox::StandardButton button, int attempts = 200) {
-  QTimer::singleShot(25, [=] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr) {
-      if (attempts > 0) AnswerNextBox(seen, button, attempts - 1);
-      return;
-    }
-    seen->seen = true;
-    seen->title = box->windowTitle();
-    seen->text = box->text();
-    seen->icon = box->icon();
-    box->button(button)->click();
-  });
-}
 
 std::string ReadFile(const QString& path) {
   std::ifstream in(path.toStdString(), std::ios::binary);

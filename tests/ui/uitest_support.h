@@ -1,0 +1,40 @@
+// Helpers shared by the window tests: answering modal message boxes, clicking
+// text in a view, and recording what would go to the associated application.
+#pragma once
+
+#include <QList>
+#include <QMessageBox>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+class QTextEdit;
+
+namespace tavirel::uitest {
+
+// Records the URLs handed to QDesktopServices::openUrl instead of opening them
+// (install with QDesktopServices::setUrlHandler(scheme, &recorder, "open")).
+class UrlRecorder : public QObject {
+  Q_OBJECT
+ public:
+  QList<QUrl> urls;
+ public slots:
+  void open(const QUrl& url) { urls.append(url); }
+};
+
+// What the answered message box showed.
+struct BoxSeen {
+  bool seen = false;
+  QString title, text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+// Waits for the next modal message box (checking every 20 ms, `attempts`
+// times), notes what it showed and presses `button`.
+void AnswerNextBox(BoxSeen* seen, QMessageBox::StandardButton button = QMessageBox::Ok,
+                   int attempts = 200);
+
+// Clicks the first occurrence of `text` in a text or HTML view.
+void ClickText(QTextEdit* view, const QString& text);
+
+}  // namespace tavirel::uitest
