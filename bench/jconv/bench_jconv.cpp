@@ -9,7 +9,7 @@
 //
 // Usage: bench_jconv [megabytes]
 
-#include "jconv/jconvert.h"
+#include "core/jconv/jconvert.h"
 
 #include <fcntl.h>
 #include <spawn.h>

@@ -20,14 +20,14 @@
 #include <string>
 #include <vector>
 
-#include "app/resultlist.h"
-#include "app/searchcmd.h"
+#include "core/search/resultlist.h"
+#include "core/search/searchcmd.h"
 #include "platform/platform.h"
 #include "platform/process.h"
-#include "process/cmdline.h"
-#include "process/runner.h"
-#include "runner/benchcorpus.h"
-#include "settings/settings.h"
+#include "core/process/cmdline.h"
+#include "core/process/runner.h"
+#include "process/benchcorpus.h"
+#include "core/settings/settings.h"
 
 namespace {
 

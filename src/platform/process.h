@@ -77,4 +77,17 @@ class ChildProcess {
   bool outputEnded_ = false;
 };
 
+// Starts a program that outlives this one and is never waited for: in a
+// session of its own, with the caller's environment, standard input and
+// output on /dev/null. `arguments` are in the file system's code (UTF-8), the
+// program first (searched on PATH when it has no "/"). Returns the program's
+// process id, or 0 with `error` set when it could not be started.
+long StartDetached(const std::vector<std::string>& arguments, int* error = nullptr);
+// Whether the process `pid` is still running (a process that has ended and
+// not yet been collected counts as ended).
+bool IsProcessRunning(long pid);
+// The full path (UTF-8) of the executable `name` as PATH finds it, or `name`
+// itself when it contains "/" and is executable; empty when there is none.
+std::string FindProgram(const std::string& name);
+
 }  // namespace tavirel::platform

@@ -416,4 +416,100 @@ int ChildProcess::Wait() {
   return exitCode_;
 }
 
+std::string FindProgram(const std::string& name) {
+  if (name.empty()) return {};
+  int error = 0;
+  return ResolveProgram(ProgramCandidates(name), error).value_or(std::string());
+}
+
+long StartDetached(const std::vector<std::string>& arguments, int* error) {
+  auto fail = [error](int e) {
+    if (error) *error = e;
+    return 0L;
+  };
+  if (arguments.empty() || arguments.front().empty()) return fail(ENOENT);
+  int resolveError = 0;
+  std::optional<std::string> program =
+      ResolveProgram(ProgramCandidates(arguments.front()), resolveError);
+  if (!program) return fail(resolveError);
+
+  // Prepared before fork: the children may only make system calls.
+  std::vector<std::string> argvStrings = arguments;
+  std::vector<char*> argv = PointerList(argvStrings);
+  std::vector<std::string> candidateStrings = {*program};
+  std::vector<char*> candidates = PointerList(candidateStrings);
+
+  int pidPipe[2];
+  int errorPipe[2];
+  if (::pipe2(pidPipe, O_CLOEXEC) != 0) return fail(errno);
+  if (::pipe2(errorPipe, O_CLOEXEC) != 0) {
+    int e = errno;
+    ::close(pidPipe[0]);
+    ::close(pidPipe[1]);
+    return fail(e);
+  }
+  int nullFd = MoveAboveStandard(::open("/dev/null", O_RDWR | O_CLOEXEC));
+  pidPipe[1] = MoveAboveStandard(pidPipe[1]);
+  errorPipe[1] = MoveAboveStandard(errorPipe[1]);
+
+  // Two forks: the middle process ends at once, so the program is adopted by
+  // the system and never left as a zombie of ours.
+  pid_t middle = ::fork();
+  if (middle == 0) {
+    ::setsid();
+    pid_t grandchild = ::fork();
+    if (grandchild == 0) {
+      RunChild(nullFd, nullFd, nullptr, candidates, argv.data(), environ, errorPipe[1]);
+    }
+    long reported = grandchild > 0 ? static_cast<long>(grandchild) : 0;
+    ssize_t ignored = ::write(pidPipe[1], &reported, sizeof reported);
+    (void)ignored;
+    ::_exit(0);
+  }
+  int forkError = errno;
+  ::close(pidPipe[1]);
+  ::close(errorPipe[1]);
+  if (nullFd >= 0) ::close(nullFd);
+  if (middle < 0) {
+    ::close(pidPipe[0]);
+    ::close(errorPipe[0]);
+    return fail(forkError);
+  }
+  while (::waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
+  }
+  long pid = 0;
+  ssize_t got;
+  do {
+    got = ::read(pidPipe[0], &pid, sizeof pid);
+  } while (got < 0 && errno == EINTR);
+  ::close(pidPipe[0]);
+  // The error pipe closes when the program starts (close-on-exec) or after
+  // the child has written why it could not.
+  int childError = 0;
+  ssize_t errGot;
+  do {
+    errGot = ::read(errorPipe[0], &childError, sizeof childError);
+  } while (errGot < 0 && errno == EINTR);
+  ::close(errorPipe[0]);
+  if (got != static_cast<ssize_t>(sizeof pid) || pid <= 0) return fail(EAGAIN);
+  if (errGot == static_cast<ssize_t>(sizeof childError)) return fail(childError ? childError : ENOENT);
+  if (error) *error = 0;
+  return pid;
+}
+
+bool IsProcessRunning(long pid) {
+  if (pid <= 0) return false;
+  if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) return false;
+  // An ended process not yet collected by its parent is still listed.
+  const std::string path = "/proc/" + std::to_string(pid) + "/stat";
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return true;
+  char buffer[512];
+  ssize_t n = ::read(fd, buffer, sizeof buffer);
+  ::close(fd);
+  std::string_view stat(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+  size_t close = stat.rfind(')');
+  return !(close != std::string_view::npos && close + 2 < stat.size() && stat[close + 2] == 'Z');
+}
+
 }  // namespace tavirel::platform

@@ -29,14 +29,14 @@
 #include <utility>
 #include <vector>
 
-#include "app/resultlist.h"
-#include "app/searchcmd.h"
-#include "jconv/jconvert.h"
+#include "core/search/resultlist.h"
+#include "core/search/searchcmd.h"
+#include "core/jconv/jconvert.h"
 #include "platform/platform.h"
 #include "platform/process.h"
-#include "process/runner.h"
-#include "process/ucommon.h"
-#include "settings/settings.h"
+#include "core/process/runner.h"
+#include "core/process/ucommon.h"
+#include "core/settings/settings.h"
 
 namespace tavirel {
 namespace {

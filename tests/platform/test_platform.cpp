@@ -3,10 +3,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
+
 #include <filesystem>
 #include <fstream>
 
 #include "platform/platform.h"
+#include "platform/process.h"
 
 namespace tavirel::platform {
 namespace {
@@ -198,6 +202,30 @@ TEST(PlatformPaths, ProgramAndTempFolder) {
   EXPECT_TRUE(DirectoryExists(temp));
   EXPECT_TRUE(temp == "/" || temp.back() != '/');
   EXPECT_EQ(CanonicalPath("/definitely/not/here"), "");
+}
+
+// A detached program outlives its starter and is seen running until it ends;
+// one that cannot be started reports why and gives no process.
+TEST(DetachedStart, RunsUntilItEndsAndReportsFailures) {
+  const std::string sleep = FindProgram("sleep");
+  ASSERT_FALSE(sleep.empty());
+  int error = -1;
+  long pid = StartDetached({sleep, "30"}, &error);
+  ASSERT_GT(pid, 0);
+  EXPECT_EQ(error, 0);
+  EXPECT_TRUE(IsProcessRunning(pid));
+  ASSERT_EQ(::kill(static_cast<pid_t>(pid), SIGKILL), 0);
+  bool ended = false;
+  for (int i = 0; i < 200 && !ended; ++i) {
+    ended = !IsProcessRunning(pid);
+    if (!ended) ::usleep(10000);
+  }
+  EXPECT_TRUE(ended);
+
+  EXPECT_EQ(StartDetached({"/definitely/not/here"}, &error), 0);
+  EXPECT_EQ(error, ENOENT);
+  EXPECT_EQ(StartDetached({}, &error), 0);
+  EXPECT_TRUE(FindProgram("definitely-not-a-program-here").empty());
 }
 
 }  // namespace

@@ -14,13 +14,14 @@
 #include <string>
 #include <vector>
 
-#include "app/about.h"
-#include "app/document.h"
-#include "app/htmlview.h"
-#include "app/textview.h"
-#include "process/browser.h"
-#include "widgets/qtcodec.h"
-#include "uitest_support.h"
+#include "ui/search/about.h"
+#include "core/search/document.h"
+#include "ui/search/htmlview.h"
+#include "ui/search/textview.h"
+#include "ui/process/browser.h"
+#include "ui/widgets/qtcodec.h"
+#include "support/testsupport.h"
+#include "support/uitest_support.h"
 
 using namespace tavirel;
 using namespace tavirel::uitest;
@@ -28,10 +29,11 @@ using namespace tavirel::uitest;
 namespace {
 
 // 日本語の本文 in each code.
-const QByteArray kSjis("\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x96\x7b\x95\xb6");
-const QByteArray kEuc("\xc6\xfc\xcb\xdc\xb8\xec\xa4\xce\xcb\xdc\xca\xb8");
-const QByteArray kJis("\x1b\x24\x42\x46\x7c\x4b\x5c\x38\x6c\x24\x4e\x4b\x5c\x4a\x38\x1b\x28\x42");
-const QByteArray kUtf8("\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x81\xae\xe6\x9c\xac\xe6\x96\x87");
+QByteArray Bytes(std::string_view v) { return QByteArray(v.data(), static_cast<qsizetype>(v.size())); }
+const QByteArray kSjis = Bytes(testsupport::kHonbunSjis);
+const QByteArray kEuc = Bytes(testsupport::kHonbunEuc);
+const QByteArray kJis = Bytes(testsupport::kHonbunJis);
+const QByteArray kUtf8 = Bytes(testsupport::kHonbunUtf8);
 const QString kText = QStringLiteral("日本語の本文");
 
 QString Write(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {

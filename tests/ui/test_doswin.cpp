@@ -12,10 +12,10 @@
 
 #include <string>
 
-#include "process/doswin.h"
-#include "widgets/bigview.h"
-#include "widgets/consolerun.h"
-#include "widgets/qtcodec.h"
+#include "ui/process/doswin.h"
+#include "ui/widgets/bigview.h"
+#include "ui/process/consolerun.h"
+#include "ui/widgets/qtcodec.h"
 
 using namespace tavirel;
 

@@ -23,16 +23,17 @@
 #include <string>
 #include <vector>
 
-#include "app/about.h"
-#include "app/drivelist.h"
-#include "app/htmlview.h"
-#include "app/mainwindow.h"
-#include "app/resultview.h"
-#include "app/textview.h"
-#include "process/browser.h"
-#include "settings/settings.h"
-#include "widgets/qtcodec.h"
-#include "uitest_support.h"
+#include "ui/search/about.h"
+#include "core/search/drivelist.h"
+#include "ui/search/htmlview.h"
+#include "ui/search/mainwindow.h"
+#include "ui/search/resultview.h"
+#include "ui/search/textview.h"
+#include "ui/process/browser.h"
+#include "core/settings/settings.h"
+#include "ui/widgets/qtcodec.h"
+#include "support/testsupport.h"
+#include "support/uitest_support.h"
 
 using namespace tavirel;
 using namespace tavirel::uitest;
@@ -43,12 +44,10 @@ namespace {
 
 
 // 日本語の本文 in the codes a document may come in.
-const std::string kSjisBody = "\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x96\x7b\x95\xb6";
-const std::string kEucBody = "\xc6\xfc\xcb\xdc\xb8\xec\xa4\xce\xcb\xdc\xca\xb8";
-const std::string kJisBody =
-    "\x1b\x24\x42\x46\x7c\x4b\x5c\x38\x6c\x24\x4e\x4b\x5c\x4a\x38\x1b\x28\x42";
-const std::string kUtf8Body =
-    "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x81\xae\xe6\x9c\xac\xe6\x96\x87";
+const std::string kSjisBody(testsupport::kHonbunSjis);
+const std::string kEucBody(testsupport::kHonbunEuc);
+const std::string kJisBody(testsupport::kHonbunJis);
+const std::string kUtf8Body(testsupport::kHonbunUtf8);
 const QString kBodyText = QStringLiteral("日本語の本文");
 const std::string kEncodedSubject = "=?ISO-2022-JP?B?GyRCJEYkOSRIGyhC?=";  // てすと
 

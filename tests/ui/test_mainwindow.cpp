@@ -28,13 +28,14 @@
 #include <string>
 #include <tuple>
 
-#include "app/htmlview.h"
-#include "app/mainwindow.h"
-#include "app/resultview.h"
-#include "app/textview.h"
-#include "settings/settings.h"
-#include "widgets/qtcodec.h"
-#include "uitest_support.h"
+#include "ui/search/htmlview.h"
+#include "ui/search/mainwindow.h"
+#include "ui/search/recentdirs.h"
+#include "ui/search/resultview.h"
+#include "ui/search/textview.h"
+#include "core/settings/settings.h"
+#include "ui/widgets/qtcodec.h"
+#include "support/uitest_support.h"
 
 using namespace tavirel;
 using namespace tavirel::uitest;

@@ -16,8 +16,8 @@
 #include <random>
 #include <string>
 
-#include "app/resultview.h"
-#include "widgets/qtcodec.h"
+#include "ui/search/resultview.h"
+#include "ui/widgets/qtcodec.h"
 
 using namespace tavirel;
 

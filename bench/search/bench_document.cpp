@@ -1,0 +1,92 @@
+// Opening a 10 MB EUC-JP text document in the text view (read, convert to
+// Shift-JIS, show), against the same bytes shown without conversion.
+// Run: bench_document [megabytes]   (offscreen unless a platform is set)
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <string>
+
+#include "core/search/document.h"
+#include "ui/search/textview.h"
+#include "platform/platform.h"
+
+using namespace tavirel;
+
+namespace {
+
+// Mixed Japanese text in EUC-JP: kanji, kana, ASCII, 30-80 byte lines.
+std::string MakeEucText(size_t bytes) {
+  const std::string pieces[] = {
+      "\xc6\xfc\xcb\xdc\xb8\xec\xa4\xce\xcb\xdc\xca\xb8",          // 日本語の本文
+      "\xc1\xb4\xca\xb8\xb8\xa1\xba\xf7",                          // 全文検索
+      "\xa5\xa4\xa5\xf3\xa5\xc7\xa5\xc3\xa5\xaf\xa5\xb9",          // インデックス
+      " Namazu 2.0.21 ", "\xa4\xc7\xa4\xb9\xa1\xa3",                 // です。
+      "\xb2\xf1\xb5\xc4\xa4\xce\xc6\xfc\xc4\xf8",                  // 会議の日程
+  };
+  std::string text;
+  text.reserve(bytes + 128);
+  unsigned seed = 12345;
+  size_t line = 0;
+  while (text.size() < bytes) {
+    seed = seed * 1103515245u + 12345u;
+    text += pieces[(seed >> 16) % 6];
+    if (text.size() - line > 30 + (seed >> 8) % 50) {
+      text += "\n";
+      line = text.size();
+    }
+  }
+  return text;
+}
+
+struct Timing {
+  double read = 0, prepare = 0, show = 0;
+  double total() const { return read + prepare + show; }
+};
+
+Timing Open(TTextView& view, const std::string& path, bool convert) {
+  Timing t;
+  QElapsedTimer timer;
+  timer.start();
+  std::string bytes;
+  platform::ReadWholeFile(path, bytes);
+  t.read = timer.nsecsElapsed() / 1e6;
+  timer.restart();
+  TPreparedText prepared = PrepareDocumentText(bytes, {false, convert, false});
+  t.prepare = timer.nsecsElapsed() / 1e6;
+  timer.restart();
+  view.ShowText(prepared.Text, prepared.Encoding, prepared.BodyLine);
+  QCoreApplication::processEvents();
+  t.show = timer.nsecsElapsed() / 1e6;
+  return t;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  const double megabytes = argc > 1 ? std::atof(argv[1]) : 10.0;
+
+  QTemporaryDir dir;
+  const std::string path = dir.filePath(QStringLiteral("big-euc.txt")).toStdString();
+  const std::string text = MakeEucText(static_cast<size_t>(megabytes * 1024 * 1024));
+  platform::WriteFileAtomic(path, text);
+
+  TTextView view;
+  view.resize(800, 600);
+  view.show();
+  QCoreApplication::processEvents();
+
+  std::printf("document: %.1f MB EUC-JP, %zu bytes\n", megabytes, text.size());
+  for (int round = 0; round < 3; ++round) {
+    Timing plain = Open(view, path, false);
+    Timing converted = Open(view, path, true);
+    std::printf("round %d  without conversion: read %6.1f  prepare %6.1f  show %6.1f  total %6.1f ms\n",
+                round + 1, plain.read, plain.prepare, plain.show, plain.total());
+    std::printf("         with conversion:    read %6.1f  prepare %6.1f  show %6.1f  total %6.1f ms\n",
+                converted.read, converted.prepare, converted.show, converted.total());
+  }
+  return 0;
+}

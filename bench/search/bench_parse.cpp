@@ -1,0 +1,103 @@
+// Throughput of ParseResultText on a large result file (10,000 hits written by
+// namazu), side by side with a floor: one pass that only finds the line breaks
+// and copies the bytes, the least any parser of the file has to do.
+//
+// Prints the best and the median of N runs in MB/s (1 MB = 10^6 input bytes);
+// the aim for ParseResultText is at least 100 MB/s. The file is shared test
+// data that other machines may not have: then the program says so and exits 0.
+//
+// Usage: bench_parse [runs] [file]   (defaults: 20 runs, result-10k.txt)
+
+#include "core/search/resultlist.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace tavirel;
+using Clock = std::chrono::steady_clock;
+
+struct Timing {
+  double best = 0;
+  double median = 0;
+};
+
+Timing Time(int runs, const std::function<void()>& work) {
+  std::vector<double> seconds;
+  for (int i = 0; i < runs; ++i) {
+    const Clock::time_point start = Clock::now();
+    work();
+    seconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+  }
+  std::sort(seconds.begin(), seconds.end());
+  return {seconds.front(), seconds[seconds.size() / 2]};
+}
+
+volatile size_t sink;  // keeps the results of the timed work alive
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
+  const std::string path =
+      argc > 2 ? std::string(argv[2]) : std::string(TAVIREL_SHARED_DATA) + "/result-10k.txt";
+
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    std::printf("%s is not on this machine; nothing to measure.\n", path.c_str());
+    return 0;
+  }
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  const std::string bytes = buffer.str();
+  const double megabytes = bytes.size() / 1e6;
+
+  const ResultListParse check = ParseResultText(bytes, 2, 2);
+  std::printf("%s: %.2f MB, %zu hits recognised; best and median of %d runs\n\n", path.c_str(),
+              megabytes, check.Hits.size(), runs);
+  if (!check.Found || check.Hits.empty()) {
+    std::fprintf(stderr, "no hits recognised: not a result file?\n");
+    return 1;
+  }
+
+  const Timing parse = Time(runs, [&] {
+    const ResultListParse result = ParseResultText(bytes, 2, 2);
+    sink = result.Hits.size() + result.Text.size();
+  });
+  const Timing floor = Time(runs, [&] {
+    // Find every line break and copy the lines, as the rejoined text needs.
+    std::string copy;
+    copy.reserve(bytes.size() + bytes.size() / 16);
+    size_t lines = 0;
+    const char* p = bytes.data();
+    const char* end = p + bytes.size();
+    while (p < end) {
+      const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+      const char* stop = lf != nullptr ? lf : end;
+      copy.append(p, static_cast<size_t>(stop - p));
+      copy.append("\r\n", 2);
+      ++lines;
+      p = stop + 1;
+    }
+    sink = copy.size() + lines;
+  });
+
+  std::printf("%-36s %10s %10s\n", "", "best MB/s", "median");
+  std::printf("%-36s %10.1f %10.1f\n", "ParseResultText", megabytes / parse.best,
+              megabytes / parse.median);
+  std::printf("%-36s %10.1f %10.1f\n", "floor: split lines and copy", megabytes / floor.best,
+              megabytes / floor.median);
+  std::printf("\nParseResultText takes %.2f times as long as the floor (best); aim: at least "
+              "100 MB/s -> %s\n",
+              parse.best / floor.best, megabytes / parse.best >= 100 ? "met" : "NOT met");
+  return 0;
+}

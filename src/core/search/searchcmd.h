@@ -1,0 +1,182 @@
+// The search request without a window: the checks of the formula and the index
+// field, the option string from the view menus, the searcher's command line, and
+// the run of that command line through a runner the caller supplies. The main
+// window gathers its control state, calls these and shows what they return.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/settings/settings.h"
+
+namespace tavirel {
+
+// ---- Texts ---------------------------------------------------------------------
+
+inline constexpr std::string_view ErrorCaption = "\x83\x47\x83\x89\x81\x5b";  // エラー
+// 検索場所を指定してください。
+inline constexpr std::string_view NoIndexDirectoryMessage =
+    "\x8c\x9f\x8d\xf5\x8f\xea\x8f\x8a\x82\xf0\x8e\x77\x92\xe8\x82\xb5\x82\xc4\x82\xad\x82\xbe"
+    "\x82\xb3\x82\xa2\x81\x42";
+// 検索式を入力してください。
+inline constexpr std::string_view NoFormulaMessage =
+    "\x8c\x9f\x8d\xf5\x8e\xae\x82\xf0\x93\xfc\x97\xcd\x82\xb5\x82\xc4\x82\xad\x82\xbe\x82\xb3"
+    "\x82\xa2\x81\x42";
+// 検索結果のファイルが見つかりません。
+inline constexpr std::string_view ResultFileMissingMessage =
+    "\x8c\x9f\x8d\xf5\x8c\x8b\x89\xca\x82\xcc\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xaa\x8c\xa9"
+    "\x82\xc2\x82\xa9\x82\xe8\x82\xdc\x82\xb9\x82\xf1\x81\x42";
+// 続行しますか？
+inline constexpr std::string_view ContinueQuestion =
+    "\x91\xb1\x8d\x73\x82\xb5\x82\xdc\x82\xb7\x82\xa9\x81\x48";
+// コマンドライン確認
+inline constexpr std::string_view ConfirmCommandLineCaption =
+    "\x83\x52\x83\x7d\x83\x93\x83\x68\x83\x89\x83\x43\x83\x93\x8a\x6d\x94\x46";
+// 検索中.....
+inline constexpr std::string_view SearchingText = "\x8c\x9f\x8d\xf5\x92\x86" ".....";
+// すべて (the fourth item of the hit-count box)
+inline constexpr std::string_view ListCountAllText = "\x82\xb7\x82\xd7\x82\xc4";
+
+// ---- View state ----------------------------------------------------------------
+
+// The ten sort menu items, in menu order; None when no item is checked.
+enum class TSortKind {
+  skNone, skEarlier, skLater, skScore, skTitle, skDate, skUri, skSize, skFrom, skTo,
+  skNewsgroup
+};
+
+// The menu state the command line depends on. The defaults are the items
+// checked at design time: score order, descending, summaries shown, a number
+// of hits from ListCount.
+struct SearchViewState {
+  TSortKind Sort = TSortKind::skScore;
+  bool Ascending = false;        // mnuSortAscending checked
+  bool ContentsOff = false;      // mnuContentsOff checked (summaries not shown)
+  bool ListCountAll = false;     // mnuListCountAll checked
+};
+
+// The `Sort` setting for a sort item ("Earlier" ... "Newsgroup"); "Score" for None.
+std::string_view SortKeyword(TSortKind sort);
+// The sort item for a `Sort` setting, compared without regard to case; any
+// other value (also "None") acts as "Score".
+TSortKind SortKindFromKeyword(std::string_view keyword);
+
+// The option piece of one sort item (" --early", " --sort=field:uri", ...), empty for None.
+std::string_view SortOption(TSortKind sort);
+
+// The number after " --max=": ListCount read as an integer, below 1 (or not a
+// number) becomes 20, above 100 becomes 100. A run of digits too long for an
+// integer counts as above 100 (or below 1 with a minus sign).
+int MaxHitsFromListCount(std::string_view listCount);
+
+// What leaving the hit-count box decides: the new ListCount text and the count
+// item to check. `selectedIndex` is the box's selected item (3 = "すべて"),
+// `text` its typed text.
+enum class TListCountItem { lciTwenty, lciFifty, lciHundred, lciAll };
+struct ListCountChoice {
+  std::string ListCount;
+  TListCountItem Item = TListCountItem::lciTwenty;
+  bool SelectFirstItem = false;   // the typed number was refused; the box shows item 0
+};
+ListCountChoice ListCountFromBox(int selectedIndex, std::string_view text);
+
+// ---- Checks ----------------------------------------------------------------------
+
+
+// True when the trimmed formula is empty or holds only full-width blanks "　"
+// (possibly with other blanks between them).
+bool IsBlankFormula(std::string_view formula);
+
+// Which message stops a search, if any: the index field gave no directory
+// (DirectoryCount read as a number is 0 or less, or not a number), or the
+// formula is blank. Empty when the search may go on.
+std::optional<std::string_view> CheckSearchRequest(std::string_view directoryCount,
+                                                   std::string_view formula);
+
+// ---- Command line ------------------------------------------------------------------
+
+bool DisplaysInWebBrowser(const TSettings& settings);     // Result DisplayTo "webbrowser"
+bool ResultsInExternalBrowser(const TSettings& settings); // ... and WebBrowser DisplayTo "external"
+
+// "result.html" for a web browser display, else "result.txt".
+std::string_view ResultFileName(const TSettings& settings);
+// The folder the result file goes to, with a trailing separator: the temporary
+// folder when ResultUseTempDir is "1", else the program's folder.
+std::string ResultFolder(const TSettings& settings, std::string_view tempFolder,
+                         std::string_view programFolder);
+
+// The namazurc path passed with " --config=" / " -f ": NamazurcPath without one
+// pair of surrounding quotes, drive label expanded. The caller checks that a
+// file exists there.
+std::string NamazurcFilePath(const TSettings& settings,
+                             const std::vector<std::string>& driveConstantList);
+
+// The option string: sort, summaries, number of hits, and the HTML format
+// option when the result goes to a web browser.
+std::string SearchOptions(const TSettings& settings, const SearchViewState& view);
+
+// Surrounds `text` with double quotes, doubling every double quote inside.
+std::string QuoteDoublingQuotes(std::string_view text);
+// Surrounds `formula` with double quotes so that a command-line splitter with
+// the usual backslash rules hands it on as exactly one argument: each inner
+// double quote is written as \" and the backslashes right before a double
+// quote or before the closing quote are doubled. Other backslashes, and the
+// trail bytes of double-byte characters, are left as they are.
+std::string QuoteFormula(std::string_view formula);
+
+// The index directory items, each preceded by one blank.
+std::string IndexDirectoryArguments(const TSettings& settings, std::string_view programFolder,
+                                    const std::vector<std::string>& driveConstantList);
+
+struct SearchCommand {
+  std::string CommandLine;
+  std::string ResultFilePath;   // the file the command line names
+};
+
+// Builds the searcher's command line from the settings (program paths, options,
+// namazurc, index directories in settings.IndexDirectories), the view menus and
+// the trimmed formula. `resultFolder` is the folder from ResultFolder (a missing
+// trailing separator is added); `namazurcExists` tells whether a file exists at
+// NamazurcFilePath. A formula that begins with "-" is preceded by "-- " so that
+// the searcher takes it as the query, not as options.
+SearchCommand BuildSearchCommand(const TSettings& settings, const SearchViewState& view,
+                                 std::string_view formula, std::string_view resultFolder,
+                                 std::string_view programFolder,
+                                 const std::vector<std::string>& driveConstantList,
+                                 bool namazurcExists);
+
+// The question asked before running when ConfirmCommandLine is "1": the plain
+// question, or for an outside browser the command line, an empty line and the
+// question.
+std::string ConfirmQuestionText(std::string_view commandLine, bool externalBrowser);
+
+// ---- Run ---------------------------------------------------------------------------
+
+// Starts `commandLine` hidden in `workingFolder` and returns once it has ended:
+// non-zero when it was started, zero when the start failed (the runner has
+// then reported that itself). The window passes RunConsoleProcess.
+using SearchRunner =
+    std::function<int(const std::string& commandLine, const std::string& workingFolder)>;
+// Asked with the command line before running; false stops the search.
+using SearchConfirmer = std::function<bool(const std::string& commandLine)>;
+
+enum class TSearchRunResult { srrResultReady, srrResultMissing, srrDeclined };
+struct SearchRunOutcome {
+  TSearchRunResult Result = TSearchRunResult::srrResultMissing;
+  bool Started = false;          // the runner reported a start
+  std::string Message;           // for srrResultMissing: the message box text
+};
+
+// Deletes an old result file, asks `confirm` when ConfirmCommandLine is "1"
+// (an empty confirmer counts as yes), runs the command line through `runner`
+// in `workingFolder` (the program's folder) and checks that the result file
+// now exists; when it does not, Message is "検索結果のファイルが見つかりません。",
+// a line break and the path.
+SearchRunOutcome RunSearchCommand(const TSettings& settings, const SearchCommand& command,
+                                  std::string_view workingFolder, const SearchConfirmer& confirm,
+                                  const SearchRunner& runner);
+
+}  // namespace tavirel

@@ -1,0 +1,184 @@
+#include "ui/search/htmlview.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QTextDocument>
+
+#include <string>
+
+#include "core/search/document.h"
+#include "ui/process/browser.h"
+#include "ui/widgets/msgbox.h"
+#include "ui/widgets/qtcodec.h"
+
+namespace tavirel {
+namespace {
+
+// Navigations started from inside a before-navigation handler nest; this
+// bounds a handler that keeps redirecting.
+constexpr int kMaxNavigationDepth = 8;
+
+std::string_view View(const QByteArray& bytes) {
+  return std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+// The document's bytes as text for the screen: the declared charset of an
+// HTML page first (a name this program does not know is tried with Qt's
+// decoders, then left to detection), detection otherwise.
+QString DecodeForScreen(const QByteArray& bytes, bool html) {
+  const std::string_view view = View(bytes);
+  TDocumentCode code = TDocumentCode::Unknown;
+  if (html) {
+    const std::string declared = HtmlDeclaredCharset(view);
+    if (!declared.empty()) {
+      code = CodeForCharsetName(declared);
+      if (code == TDocumentCode::Unknown) {
+        QStringDecoder decoder(declared.c_str());
+        if (decoder.isValid()) return decoder.decode(bytes);
+      }
+    }
+  }
+  if (code == TDocumentCode::Unknown) code = DetectDocumentCode(view);
+  bool utf8 = false;
+  const std::string screen = DocumentBytesForScreen(view, code, utf8);
+  return utf8 ? QString::fromUtf8(screen.data(), static_cast<qsizetype>(screen.size()))
+              : SjisToQString(screen);
+}
+
+enum class TContent { Html, Text, Image, Other };
+
+TContent ContentOf(const QString& path, const QByteArray& bytes) {
+  const QString ext = QFileInfo(path).suffix().toLower();
+  if (ext == QLatin1String("html") || ext == QLatin1String("htm") ||
+      ext == QLatin1String("shtml") || ext == QLatin1String("xhtml"))
+    return TContent::Html;
+  for (const char* image : {"png", "jpg", "jpeg", "gif", "bmp", "svg"})
+    if (ext == QLatin1String(image)) return TContent::Image;
+  if (LooksBinary(View(bytes))) return TContent::Other;
+  const QByteArray head = bytes.left(1024).trimmed().toLower();
+  if (head.startsWith("<!doctype html") || head.startsWith("<html")) return TContent::Html;
+  return TContent::Text;
+}
+
+void ShowError(QWidget* parent, const QString& text) {
+  ShowMessageBox(parent, QStringLiteral("エラー"), text, QMessageBox::Warning);
+}
+
+}  // namespace
+
+THtmlView::THtmlView(QWidget* parent) : QTextBrowser(parent) {
+  setObjectName(QStringLiteral("WebBrowser1"));
+  setOpenLinks(false);
+  setOpenExternalLinks(false);
+  connect(this, &QTextBrowser::anchorClicked, this, &THtmlView::FollowLink);
+}
+
+bool THtmlView::Navigate(std::string_view address) { return Navigate(AddressToUrl(address)); }
+
+bool THtmlView::Navigate(const QUrl& url) {
+  if (!url.isValid() || url.isEmpty() || depth_ >= kMaxNavigationDepth) return false;
+  ++depth_;
+  bool cancel = false;
+  emit BeforeNavigate2(url.toString(QUrl::FullyEncoded), cancel);
+  const bool shown = !cancel && Load(url);
+  --depth_;
+  return shown;
+}
+
+void THtmlView::FollowLink(const QUrl& link) {
+  Navigate(location_.isEmpty() ? link : location_.resolved(link));
+}
+
+void THtmlView::FocusDocument() { setFocus(Qt::OtherFocusReason); }
+
+void THtmlView::Complete(const QUrl& url) {
+  location_ = url;
+  const QString text = url.toString(QUrl::FullyEncoded);
+  QMetaObject::invokeMethod(
+      this, [this, text] { emit DocumentComplete(text); }, Qt::QueuedConnection);
+}
+
+bool THtmlView::Load(const QUrl& url) {
+  if (!url.isLocalFile()) {
+    // No network here: web addresses, mail links and the like go to the
+    // system's application for them.
+    OpenURLByShell(url);
+    return false;
+  }
+  const QUrl file = url.adjusted(QUrl::RemoveFragment | QUrl::RemoveQuery);
+  const QString fragment = url.fragment(QUrl::FullyDecoded);
+
+  // Another anchor of the page shown.
+  if (HasDocument() && file == location_.adjusted(QUrl::RemoveFragment | QUrl::RemoveQuery) &&
+      url.hasFragment()) {
+    scrollToAnchor(fragment);
+    Complete(url);
+    return true;
+  }
+
+  const QString path = LocalFileOfUrl(file);
+  const QFileInfo info(path);
+  if (!info.exists()) {
+    ShowError(this, QStringLiteral("ファイルが見つかりません。\n%1").arg(path));
+    return false;
+  }
+  if (info.isDir()) {
+    OpenURLByShell(file);
+    return false;
+  }
+  QFile in(path);
+  if (!in.open(QIODevice::ReadOnly)) {
+    ShowError(this, QStringLiteral("ファイルを読み込めませんでした。\n%1\n%2")
+                        .arg(path, in.errorString()));
+    return false;
+  }
+  const QByteArray bytes = in.readAll();
+  in.close();
+
+  const TContent content = ContentOf(path, bytes);
+  if (content == TContent::Other) {
+    // Not something a page view shows: the associated application opens it.
+    OpenURLByShell(file);
+    return false;
+  }
+
+  location_ = url;  // relative resources resolve against it while loading
+  document()->setBaseUrl(file);
+  switch (content) {
+    case TContent::Html:
+      setHtml(DecodeForScreen(bytes, true));
+      break;
+    case TContent::Image:
+      setHtml(QStringLiteral("<img src=\"%1\">")
+                  .arg(file.toString(QUrl::FullyEncoded).toHtmlEscaped()));
+      break;
+    default:
+      setPlainText(DecodeForScreen(bytes, false));
+      break;
+  }
+  if (!fragment.isEmpty()) {
+    scrollToAnchor(fragment);
+  } else {
+    moveCursor(QTextCursor::Start);
+    ensureCursorVisible();
+  }
+  Complete(url);
+  return true;
+}
+
+QVariant THtmlView::loadResource(int type, const QUrl& name) {
+  const QUrl url = name.isRelative() && !location_.isEmpty() ? location_.resolved(name) : name;
+  if (!url.isLocalFile()) return QVariant();
+  QFile in(LocalFileOfUrl(url.adjusted(QUrl::RemoveFragment | QUrl::RemoveQuery)));
+  if (!in.open(QIODevice::ReadOnly)) return QVariant();
+  const QByteArray bytes = in.readAll();
+  switch (type) {
+    case QTextDocument::ImageResource: return bytes;
+    case QTextDocument::StyleSheetResource: return DecodeForScreen(bytes, false);
+    case QTextDocument::HtmlResource: return DecodeForScreen(bytes, true);
+    default: return bytes;
+  }
+}
+
+}  // namespace tavirel

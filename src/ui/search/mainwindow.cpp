@@ -1,0 +1,1144 @@
+#include "ui/search/mainwindow.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFocusEvent>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+#include "ui/search/about.h"
+#include "core/search/drivelist.h"
+#include "ui/search/htmlview.h"
+#include "ui/search/placement.h"
+#include "ui/search/recentdirs.h"
+#include "core/search/resultlist.h"
+#include "ui/search/resultview.h"
+#include "ui/search/textview.h"
+#include "platform/platform.h"
+#include "ui/process/browser.h"
+#include "core/process/ucommon.h"
+#include "ui/process/consolerun.h"
+#include "ui/widgets/msgbox.h"
+#include "ui/widgets/qtcodec.h"
+
+namespace tavirel {
+namespace {
+
+std::string& SettingsFileOverride() {
+  static std::string path;
+  return path;
+}
+
+const QString AppTitle = QStringLiteral("tavirel for Namazu");
+
+// The Shift-JIS text of a box; nullopt when it holds characters that
+// Shift-JIS cannot write.
+std::optional<std::string> BoxText(const QComboBox* box) {
+  return QStringToSjis(box->currentText());
+}
+
+std::vector<std::string> BoxItems(const QComboBox* box) {
+  std::vector<std::string> items;
+  items.reserve(static_cast<size_t>(box->count()));
+  for (int i = 0; i < box->count(); ++i) items.push_back(QStringToSjisLossy(box->itemText(i)));
+  return items;
+}
+
+}  // namespace
+
+// ---- TfrmMain: creation ------------------------------------------------------------
+
+void TfrmMain::SetSettingsFileOverride(const std::string& path) { SettingsFileOverride() = path; }
+
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("frmMain"));
+  CreateControls();
+  CreateMenus();
+  ConnectEvents();
+  FormCreate();
+  ApplyWindowLayout();
+}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::ConnectEvents() {
+  connect(btnSearch, &QPushButton::clicked, this, [this] { btnSearchClick(); });
+  connect(cboKeyword->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+    if (btnSearch->isDefault()) btnSearch->click();
+  });
+  cboKeyword->installEventFilter(this);
+  cboListCount->installEventFilter(this);
+
+  for (QAction* item : sortItems_) {
+    connect(item, &QAction::triggered, this, [this, item] { mnuSortEarlierClick(item); });
+  }
+  for (QAction* item : {mnuSortAscending, mnuSortDescending}) {
+    connect(item, &QAction::triggered, this, [this, item] { mnuSortAscendingClick(item); });
+  }
+  connect(cboSortType, &QComboBox::activated, this, [this] { cboSortTypeClick(); });
+  for (QAction* item : {mnuListCountTwenty, mnuListCountFifty, mnuListCountHundred,
+                        mnuListCountAll}) {
+    connect(item, &QAction::triggered, this, [this, item] { mnuListCountTwentyClick(item); });
+  }
+  connect(mnuListCount, &QMenu::aboutToShow, this, [this] { mnuListCountClick(); });
+  for (QAction* item : {mnuContentsOn, mnuContentsOff}) {
+    connect(item, &QAction::triggered, this, [this, item] { mnuContentsOnClick(item); });
+  }
+  connect(chkShowContents, &QCheckBox::toggled, this, [this] { chkShowContentsClick(); });
+
+  connect(edtResult, &TResultView::OpenHitRequested, this,
+          [this](int32_t offset, bool insideProgram) { OpenHitAt(offset, insideProgram); });
+  connect(edtResult, &TResultView::EscapePressed, this, [this] { cboKeyword->setFocus(); });
+  edtResult->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(edtResult, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { PopupAt(edtResult, pos); });
+  connect(edtTextContents, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { PopupAt(edtTextContents, pos); });
+  connect(pmnu, &QMenu::aboutToShow, this, [this] { pmnuPopup(); });
+  connect(mnuCopy, &QAction::triggered, this, [this] { mnuCopyClick(); });
+  connect(pge, &QTabWidget::currentChanged, this, [this] { pgeChange(); });
+
+  connect(MRUManager, &TMRUManager::Click, this,
+          [this](const std::string& entry) { MRUManagerClick(entry); });
+  connect(mnuExit, &QAction::triggered, this, [this] { mnuExitClick(); });
+  connect(mnuColored, &QAction::triggered, this, [this] { mnuColoredClick(); });
+  connect(mnuShowIndexDirectory, &QAction::triggered, this, [this] { mnuShowIndexDirectoryClick(); });
+  connect(mnuShowStatusBar, &QAction::triggered, this, [this] { mnuShowStatusBarClick(); });
+  connect(mnuStayOnTop, &QAction::triggered, this, [this] { mnuStayOnTopClick(); });
+  connect(mnuFontResult, &QAction::triggered, this, [this] { mnuFontResultClick(); });
+  connect(mnuFontTextContents, &QAction::triggered, this, [this] { mnuFontTextContentsClick(); });
+  for (QAction* item : {mnuAppearanceNormal, mnuAppearanceSmall}) {
+    connect(item, &QAction::triggered, this, [this, item] { mnuAppearanceNormalClick(item); });
+  }
+  for (QAction* item :
+       {mnuDocPlainText, mnuDocMailNews, mnuDocHTML, mnuDocSystemAuto, mnuDocByExtension}) {
+    connect(item, &QAction::triggered, this, [this, item] { mnuDocPlainTextClick(item); });
+  }
+  for (QAction* item : {mnuConvertToSJIS, mnuConvertNone}) {
+    connect(item, &QAction::triggered, this, [this, item] { mnuConvertToSJISClick(item); });
+  }
+  connect(mnuDecodeHeader, &QAction::triggered, this, [this] { mnuDecodeHeaderClick(); });
+  connect(mnuShowDriveInfo, &QAction::triggered, this, [this] { mnuShowDriveInfoClick(); });
+  connect(mnuHelpStart, &QAction::triggered, this, [this] { mnuHelpStartClick(); });
+  connect(btnTutorial, &QToolButton::clicked, this, [this] { mnuHelpStartClick(); });
+  connect(mnuHelpTavirel, &QAction::triggered, this, [this] { mnuHelpTavirelClick(); });
+  connect(mnuHelpNamazuManual, &QAction::triggered, this, [this] { mnuHelpNamazuManualClick(); });
+  connect(mnuHelpNamazuTutorial, &QAction::triggered, this,
+          [this] { mnuHelpNamazuTutorialClick(); });
+  connect(mnuHelpAbout, &QAction::triggered, this, [this] { mnuHelpAboutClick(); });
+
+  // The document tabs.
+  for (QPushButton* button : {btnNext, btnNextW}) {
+    connect(button, &QPushButton::clicked, this, [this] { btnNextClick(); });
+  }
+  for (QPushButton* button : {btnPrevious, btnPreviousW}) {
+    connect(button, &QPushButton::clicked, this, [this] { btnPreviousClick(); });
+  }
+  connect(btnResult, &QPushButton::clicked, this, [this] { btnResultClick(); });
+  connect(edtTextContents, &TTextView::StatusTextRequested, this,
+          [this](const QString& text) { edtTextContentsStatusText(text); });
+  connect(edtTextContents, &TTextView::OpenInBrowserRequested, this,
+          [this] { edtTextContentsOpenInBrowser(); });
+  connect(edtTextContents, &TTextView::OpenWithApplicationRequested, this,
+          [this] { edtTextContentsOpenWithApplication(); });
+  connect(edtTextContents, &TTextView::ResultListRequested, this,
+          [this] { edtTextContentsBackToResult(); });
+  connect(edtTextContents, &TTextView::NextDocumentRequested, this, [this] { btnNextClick(); });
+  connect(edtTextContents, &TTextView::PreviousDocumentRequested, this,
+          [this] { btnPreviousClick(); });
+}
+
+void TfrmMain::FormCreate() {
+  const std::string& override = SettingsFileOverride();
+  InitSettings(override.empty() ? SettingsFileNameFor(platform::ProgramPath()) : override);
+  BuildDriveConstantList();
+  ApplySettingsToWindow();
+}
+
+void TfrmMain::ApplySettingsToWindow() {
+  const bool external = ResultsInExternalBrowser(Settings);
+
+  // 1. Sort order.
+  mnuSortScore->setChecked(true);
+  CheckSortKind(SortKindFromKeyword(Settings.Sort));
+  SyncSortSelection(2);
+
+  // 2. Sort direction.
+  mnuSortDescending->setChecked(true);
+  if (IsWord(Settings.SortDirection, "ascending")) mnuSortAscending->setChecked(true);
+
+  // 3. Summary.
+  mnuContentsOn->setChecked(true);
+  if (Settings.ShowContents == "0") mnuContentsOff->setChecked(true);
+
+  // 4. Hit count.
+  const ListCountStart count = ListCountAtStart(Settings.ListCount);
+  Settings.ListCount = count.ListCount;
+  ListCountItem(static_cast<int>(count.Item))->setChecked(true);
+  if (count.BoxIndex >= 0) {
+    cboListCount->setCurrentIndex(count.BoxIndex);
+  } else {
+    cboListCount->setCurrentIndex(-1);
+    cboListCount->setEditText(SjisToQString(count.BoxText));
+  }
+
+  // 5. Code conversion.
+  switch (ConvertItemFromSetting(Settings.Convert)) {
+    case TConvertItem::cvToSjis: mnuConvertToSJIS->setChecked(true); break;
+    case TConvertItem::cvNone: mnuConvertNone->setChecked(true); break;
+    case TConvertItem::cvNkf: mnuConvertNkf->setChecked(true); break;
+  }
+  mnuDecodeHeader->setChecked(Settings.DecodeHeader == "1");
+  mnuConvert->menuAction()->setEnabled(!external);
+
+  // 6. Index directories.
+  Settings.IndexDirectoriesText = JoinQuotedDirectories(Settings.IndexDirectories);
+  mnuShowIndexDirectory->setChecked(Settings.ShowIndexDir == "1");
+  pnlTarget->setVisible(Settings.ShowIndexDir == "1");
+  cboIndexDir->setEditText(SjisToQString(Settings.IndexDirectoriesText));
+
+  // 7. Status bar.
+  mnuShowStatusBar->setChecked(Settings.ShowStatusBar == "1");
+  ApplyStatusBar();
+
+  // 8. Colour.
+  mnuColored->setChecked(Settings.Color != "1");
+  mnuColored->setEnabled(!external);
+
+  // 9. Stay on top (the window follows at first show).
+  mnuStayOnTop->setChecked(Settings.StayOnTop == "1");
+
+  // 10. Fonts.
+  ApplyFonts();
+
+  // 11. Appearance.
+  mnuAppearanceNormal->setChecked(true);
+  if (IsWord(Settings.ScreenType, "small")) mnuAppearanceSmall->setChecked(true);
+
+  // 12. Document type.
+  const TDocTypeItem docType = DocTypeItemFromSetting(Settings.HowToOpen);
+  QAction* docItems[] = {mnuDocPlainText, mnuDocMailNews, mnuDocHTML, mnuDocSystemAuto,
+                         mnuDocByExtension};
+  docItems[static_cast<int>(docType)]->setChecked(true);
+  if (docType == TDocTypeItem::dtiByExtension) Settings.HowToOpen = "Define";
+  mnuDocType->menuAction()->setEnabled(!external);
+
+  // 13. Placement.
+  if (Settings.SavePosition != "1") {
+    FormPlacement->Active = false;
+    SetPlacementToDefault();
+  } else {
+    FormPlacement->IniFileName = Settings.IniFileName;
+    FormPlacement->IniSection = "Window";
+    FormPlacement->Active = true;
+    if (!FormPlacement->Restore(this)) SetPlacementToDefault();
+  }
+
+  // 14. Title.
+  UpdateTitle();
+
+  // 15. Formula history.
+  for (const std::string& formula : HistoryForBox(Settings)) {
+    cboKeyword->addItem(SjisToQString(formula));
+  }
+  cboKeyword->setCurrentIndex(-1);
+  cboKeyword->setEditText(QString());
+
+  // 16. Hit-count box.
+  if (mnuListCountAll->isChecked()) {
+    cboListCount->setCurrentIndex(cboListCount->count() - 1);
+  } else {
+    cboListCount->setEditText(SjisToQString(Settings.ListCount));
+  }
+
+  // 17. Summary box (its handler marks the matching summary item).
+  chkShowContents->setChecked(Settings.ShowContents == "1");
+  chkShowContentsClick();
+
+  // 18. The embedded browser's events. The before-navigation handler sets
+  // the cancel flag of the navigation in progress, so it runs directly.
+  connect(WebBrowser1, &THtmlView::BeforeNavigate2, this,
+          [this](const QString& url, bool& cancel) { WebBrowser1BeforeNavigate2(url, cancel); },
+          Qt::DirectConnection);
+  connect(WebBrowser1, &THtmlView::DocumentComplete, this,
+          [this](const QString& url) { WebBrowser1DocumentComplete(url); });
+}
+
+void TfrmMain::SetPlacementToDefault() {
+  resize(DefaultWindowWidth, DefaultWindowHeight);
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->geometry();
+    move(area.x() + (area.width() - DefaultWindowWidth) / 2,
+         area.y() + (area.height() - DefaultWindowHeight) / 2);
+  }
+}
+
+void TfrmMain::ApplyFonts() {
+  auto makeFont = [](const std::string& name, const std::string& size, const std::string& bold) {
+    QString family = SjisToQString(FontNameFromSetting(name));
+    // A name with bytes that are no characters cannot be set.
+    if (family.contains(QChar::ReplacementCharacter)) family = SjisToQString(FallbackFontName);
+    QFont font(family);
+    font.setPointSize(FontSizeFromSetting(size));
+    font.setBold(bold == "1");
+    return font;
+  };
+  edtResult->setFont(makeFont(Settings.FontNameResult, Settings.FontSizeResult,
+                              Settings.FontBoldResult));
+  edtTextContents->setFont(
+      makeFont(Settings.FontNameText, Settings.FontSizeText, Settings.FontBoldText));
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!shown_) {
+    shown_ = true;
+    FormShow();
+  }
+}
+
+void TfrmMain::FormShow() {
+  pge->setCurrentWidget(tabResult);
+  pgeChange();
+  if (Settings.ShowExplanation == "1") {
+    mnuHelpStartClick();
+    cboKeyword->setFocus();
+  }
+  ApplyStayOnTop();
+  MRUManager->SetItems(ReadRecentDirectories(Settings.IniFileName));
+  recentLoaded_ = true;
+  // Adding items must not replace what the box shows.
+  const QString shown = cboIndexDir->currentText();
+  for (const std::string& entry : MRUManager->Items()) cboIndexDir->addItem(SjisToQString(entry));
+  cboIndexDir->setEditText(shown);
+}
+
+void TfrmMain::UpdateTitle() {
+  const QString title = SjisToQString(MainWindowTitle(Settings.IndexDirectoriesText));
+  setWindowTitle(title);
+  QGuiApplication::setApplicationDisplayName(title);
+}
+
+// ---- Layout ---------------------------------------------------------------------------
+
+int TfrmMain::FrameHeight() const {
+  QMenuBar* bar = menuBar();
+  if (bar->isNativeMenuBar() || bar->isHidden()) return 0;
+  int h = bar->heightForWidth(width());
+  return h > 0 ? h : bar->sizeHint().height();
+}
+
+int TfrmMain::ClientHeight() const { return height() - FrameHeight(); }
+
+void TfrmMain::ApplyWindowLayout() {
+  const bool normal = IsNormalAppearance(Settings.ScreenType);
+  const bool external = ResultsInExternalBrowser(Settings);
+  const int statusHeight = mnuShowStatusBar->isChecked() ? StatusBarHeight : 0;
+  const WindowHeightLimits limits =
+      ComputeWindowLayout(normal, ClientHeight() >= TallClientHeight, external,
+                          Settings.ShowIndexDir == "1", statusHeight, FrameHeight(), height());
+  pnlBody->setVisible(limits.BodyVisible);
+  setMinimumHeight(limits.MinHeight);
+  setMaximumHeight(limits.MaxHeight > 0 ? limits.MaxHeight : QWIDGETSIZE_MAX);
+  if (height() != limits.WindowHeight) resize(width(), limits.WindowHeight);
+  pnlHeader->setFixedHeight(limits.HeaderHeight);
+  FormResize();
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  FormResize();
+}
+
+void TfrmMain::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange) FormResize();
+}
+
+void TfrmMain::FormResize() {
+  if (inResize_) return;
+  inResize_ = true;
+  if (!isMinimized()) {
+    const bool normal = IsNormalAppearance(Settings.ScreenType);
+    const bool tall = ClientHeight() >= TallClientHeight;
+    const bool external = ResultsInExternalBrowser(Settings);
+    const HeaderRowVisibility row = HeaderRowFor(normal, tall, external, width());
+    for (QWidget* w : std::initializer_list<QWidget*>{lblListCount, cboListCount, lblSortType,
+                                                      cboSortType}) {
+      w->setVisible(row.CountAndSort);
+    }
+    chkShowContents->setVisible(row.ContentsBox);
+    btnTutorial->setVisible(row.TutorialButton);
+    const int header = HeaderHeight(normal, tall, external);
+    pnlHeader->setFixedHeight(header);
+    if (external) {
+      const int h = header + (mnuShowIndexDirectory->isChecked() ? TargetPanelHeight : 0) +
+                    (mnuShowStatusBar->isChecked() ? StatusBarHeight : 0) + FrameHeight();
+      setMinimumHeight(h);
+      setMaximumHeight(h);
+      if (height() != h) resize(width(), h);
+    }
+  }
+  edtTextContents->viewport()->update();
+  inResize_ = false;
+}
+
+void TfrmMain::ApplyStatusBar() {
+  stb->setVisible(mnuShowStatusBar->isChecked());
+  stb->setFixedHeight(StatusBarHeight);
+}
+
+void TfrmMain::ApplyStayOnTop() {
+  const bool onTop = mnuStayOnTop->isChecked();
+  if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop) return;
+  const bool visible = isVisible();
+  const QRect geometry = this->geometry();
+  setWindowFlag(Qt::WindowStaysOnTopHint, onTop);  // hides a shown window
+  if (visible) {
+    setGeometry(geometry);
+    show();
+  }
+}
+
+// ---- Closing ---------------------------------------------------------------------------
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+  if (FormCloseQuery()) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+bool TfrmMain::FormCloseQuery() {
+  if (closed_) return true;
+  closed_ = true;
+  edtResult->ClearResults();
+  if (Settings.ResultUseTempDir == "1" && !ResultFilePath.empty() &&
+      platform::FileExists(ResultFilePath)) {
+    platform::DeleteFile(ResultFilePath);
+  }
+  Settings.ShowIndexDir = mnuShowIndexDirectory->isChecked() ? "1" : "0";
+  Settings.Sort = "Score";
+  SyncSortSelection(1);
+  TakeHistoryFromBox(Settings, BoxItems(cboKeyword));
+
+  if (IsReadOnlyFile(Settings.IniFileName)) {
+    // Nothing at all goes to a read-only (or vanished) file.
+    MRUManager->AutoSave = false;
+    FormPlacement->Active = false;
+    FormPlacement->IniFileName.clear();
+    return true;
+  }
+  SaveSettings(Settings, Settings.IniFileName);
+  StorePlacementAndRecent(MRUManager->AutoSave && recentLoaded_);
+  return true;
+}
+
+void TfrmMain::StorePlacementAndRecent(bool writeRecent) {
+  const bool writePlacement = FormPlacement->Active && !FormPlacement->IniFileName.empty();
+  if (!writeRecent && !writePlacement) return;
+  TWindowPlacement placement = TFormPlacement::PlacementOf(this);
+  if (writeRecent) {
+    WriteRecentAndPlacement(Settings.IniFileName, MRUManager->Items(),
+                            writePlacement ? &placement : nullptr, FormPlacement->IniSection);
+  } else {
+    // The recent directories were never loaded (the window was not shown):
+    // the stored ones are written back unchanged.
+    WriteRecentAndPlacement(Settings.IniFileName, ReadRecentDirectories(Settings.IniFileName),
+                            &placement, FormPlacement->IniSection);
+  }
+}
+
+// ---- Search ------------------------------------------------------------------------------
+
+bool TfrmMain::ParseIndexField(std::string& text) {
+  auto field = BoxText(cboIndexDir);
+  if (!field) {
+    ShowMessageBox(this, QStringLiteral("エラー"),
+                   QStringLiteral("検索場所に Shift-JIS で表せない文字が含まれています。"),
+                   QMessageBox::Critical);
+    return false;
+  }
+  text = TrimBlanks(*field);
+  Settings.IndexDirectories = ParseIndexDirectoryList(text);
+  Settings.DirectoryCount = std::to_string(Settings.IndexDirectories.size());
+  Settings.IndexDirectoriesText = JoinQuotedDirectories(Settings.IndexDirectories);
+  return true;
+}
+
+void TfrmMain::btnSearchClick() {
+  if (!btnSearch->isEnabled() || searching_) return;
+  std::string indexText;
+  if (!ParseIndexField(indexText)) return;
+  UpdateTitle();
+  if (SettingsInt(Settings.DirectoryCount, 0) <= 0) {
+    ShowMessageBox(this, ErrorCaption, NoIndexDirectoryMessage, QMessageBox::Critical);
+    return;
+  }
+  if (ValidateQuery()) return;
+  const QString formula = cboKeyword->currentText().trimmed();
+  AddQueryToHistory(formula);
+  RunSearch(std::string(TrimBlanks(QStringToSjisLossy(formula))));
+}
+
+bool TfrmMain::ValidateQuery() {
+  UpdateTitle();
+  auto formula = BoxText(cboKeyword);
+  if (!formula) {
+    ShowMessageBox(this, QStringLiteral("エラー"),
+                   QStringLiteral("検索式に Shift-JIS で表せない文字が含まれています。"),
+                   QMessageBox::Critical);
+    return true;
+  }
+  if (IsBlankFormula(*formula)) {
+    ShowMessageBox(this, ErrorCaption, NoFormulaMessage, QMessageBox::Critical);
+    cboKeyword->setEditText(QString());
+    return true;
+  }
+  return false;
+}
+
+void TfrmMain::AddQueryToHistory(const QString& formula) {
+  std::vector<std::string> items = BoxItems(cboKeyword);
+  AddToTopOfList(items, QStringToSjisLossy(formula));
+  cboKeyword->clear();
+  for (const std::string& item : items) cboKeyword->addItem(SjisToQString(item));
+  cboKeyword->setCurrentIndex(0);
+  cboKeyword->setEditText(formula);
+}
+
+SearchViewState TfrmMain::ViewState() const {
+  SearchViewState view;
+  view.Sort = TSortKind::skNone;
+  if (mnuSortEarlier->isChecked()) {
+    view.Sort = TSortKind::skEarlier;
+  } else if (mnuSortLater->isChecked()) {
+    view.Sort = TSortKind::skLater;
+  } else {
+    for (size_t i = 2; i < sortItems_.size(); ++i) {
+      if (sortItems_[i]->isChecked()) {
+        view.Sort = static_cast<TSortKind>(i + 1);
+        break;
+      }
+    }
+  }
+  view.Ascending = mnuSortAscending->isChecked();
+  view.ContentsOff = mnuContentsOff->isChecked();
+  view.ListCountAll = mnuListCountAll->isChecked();
+  return view;
+}
+
+void TfrmMain::RunSearch(const std::string& formula) {
+  if (searching_) return;
+  searching_ = true;
+  btnSearch->setEnabled(false);
+  // The button comes back however the search ends.
+  struct EnableAgain {
+    TfrmMain* window;
+    ~EnableAgain() {
+      window->searching_ = false;
+      window->btnSearch->setEnabled(true);
+    }
+  } enableAgain{this};
+  const bool external = ResultsInExternalBrowser(Settings);
+  if (!external) {
+    pge->setCurrentWidget(tabResult);
+    edtResult->setFocus();
+    edtResult->ClearResults();
+    edtResult->SetMessageText(SjisToQString(SearchingText));
+  }
+  QCoreApplication::processEvents();
+
+  const std::string programFolder = ProgramFolder();
+  const bool namazurcExists =
+      Settings.UseNamazurc == "1" &&
+      platform::FileExists(NamazurcFilePath(Settings, DriveConstantList));
+  const SearchCommand command = BuildSearchCommand(
+      Settings, ViewState(), formula, ResultFolder(Settings, platform::TempFolder(), programFolder),
+      programFolder, DriveConstantList, namazurcExists);
+  ResultFilePath = command.ResultFilePath;
+
+  auto confirm = [this, external](const std::string& commandLine) {
+    const QString question = SjisToQString(ConfirmQuestionText(commandLine, external));
+    if (!external) {
+      edtResult->SetMessageText(SjisToQString(commandLine));
+      if (ShowMessageBox(this, ConfirmCommandLineCaption, ConfirmQuestionText(commandLine, false),
+                         QMessageBox::Question, QMessageBox::Yes | QMessageBox::No) !=
+          QMessageBox::Yes) {
+        return false;
+      }
+      edtResult->SetMessageText(SjisToQString(SearchingText));
+      edtResult->repaint();
+      return true;
+    }
+    edtResult->ClearResults();
+    if (ShowMessageBox(this, SjisToQString(ConfirmCommandLineCaption), question,
+                       QMessageBox::Question, QMessageBox::Yes | QMessageBox::No) !=
+        QMessageBox::Yes) {
+      QApplication::clipboard()->setText(SjisToQString(commandLine));
+      return false;
+    }
+    return true;
+  };
+  auto runner = [this](const std::string& commandLine, const std::string& workingFolder) {
+    // The window takes no input while the searcher runs.
+    setEnabled(false);
+    const intptr_t started = RunConsoleProcess(commandLine, workingFolder, psmHidden, nullptr);
+    setEnabled(true);
+    return started != 0 ? 1 : 0;
+  };
+  const SearchRunOutcome outcome =
+      RunSearchCommand(Settings, command, programFolder, confirm, runner);
+  if (outcome.Result == TSearchRunResult::srrDeclined) return;
+
+  edtResult->ClearResults();
+  if (outcome.Result == TSearchRunResult::srrResultMissing) {
+    ShowMessageBox(this, ErrorCaption, outcome.Message, QMessageBox::Warning);
+    return;
+  }
+  QCoreApplication::processEvents();
+  if (DisplaysInWebBrowser(Settings)) {
+    WebBrowser1->SetTag(1);
+    ShowInBrowser(ResultFilePath);
+  } else {
+    pge->setCurrentWidget(tabResult);
+    edtResult->setFocus();
+    pgeChange();
+    edtResult->ShowResultFile(ResultFilePath, SettingsInt(Settings.FileNameBlankLineNext, 0),
+                              SettingsInt(Settings.FileNameSpaceFromEnd, 0),
+                              !mnuColored->isChecked());
+    if (Settings.ResultUseTempDir == "1") platform::DeleteFile(ResultFilePath);
+  }
+  const std::string indexText = QStringToSjisLossy(cboIndexDir->currentText());
+  if (!MRUManager->Contains(indexText)) {
+    MRUManager->Add(indexText);
+    const QString shown = cboIndexDir->currentText();
+    cboIndexDir->addItem(SjisToQString(indexText));
+    cboIndexDir->setEditText(shown);
+  }
+}
+
+void TfrmMain::cboKeywordEnter() {
+  btnSearch->setDefault(true);
+  btnSearch->setAutoDefault(true);
+}
+
+void TfrmMain::cboKeywordExit() { btnSearch->setDefault(false); }
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+    const auto* focus = static_cast<QFocusEvent*>(event);
+    const bool popup = focus->reason() == Qt::PopupFocusReason;
+    if (watched == cboKeyword) {
+      if (event->type() == QEvent::FocusIn) {
+        cboKeywordEnter();
+      } else if (!popup) {
+        cboKeywordExit();
+      }
+    } else if (watched == cboListCount && event->type() == QEvent::FocusOut && !popup) {
+      cboListCountExit();
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- Sort order and hit count ---------------------------------------------------------
+
+void TfrmMain::CheckSortKind(TSortKind kind) {
+  if (kind == TSortKind::skNone) return;
+  sortItems_[static_cast<size_t>(kind) - 1]->setChecked(true);
+}
+
+TSortKind TfrmMain::CheckedSortKind() const {
+  static constexpr TSortKind order[] = {
+      TSortKind::skLater, TSortKind::skEarlier, TSortKind::skScore, TSortKind::skTitle,
+      TSortKind::skDate,  TSortKind::skUri,     TSortKind::skSize,  TSortKind::skFrom,
+      TSortKind::skTo,    TSortKind::skNewsgroup};
+  for (TSortKind kind : order) {
+    if (sortItems_[static_cast<size_t>(kind) - 1]->isChecked()) return kind;
+  }
+  return TSortKind::skNone;
+}
+
+void TfrmMain::SyncSortSelection(int source) {
+  if (source == 1) {
+    const int selected = cboSortType->currentIndex();
+    for (size_t i = 0; i < sortItems_.size(); ++i) {
+      sortItems_[i]->setChecked(static_cast<int>(i) == selected);
+    }
+  }
+  const TSortKind kind = CheckedSortKind();
+  Settings.Sort = std::string(SortKeyword(kind));
+  if (source == 2) {
+    const TSortKind shown = kind == TSortKind::skNone ? TSortKind::skScore : kind;
+    cboSortType->setCurrentIndex(static_cast<int>(shown) - 1);
+  }
+}
+
+void TfrmMain::mnuSortEarlierClick(QAction* item) {
+  item->setChecked(true);
+  SyncSortSelection(2);
+  if (Settings.SearchOnChangeSettings == "1" && btnSearch->isEnabled()) btnSearch->click();
+}
+
+void TfrmMain::mnuSortAscendingClick(QAction* item) {
+  item->setChecked(true);
+  if (Settings.SearchOnChangeSettings == "1") btnSearch->click();
+}
+
+void TfrmMain::cboSortTypeClick() { SyncSortSelection(1); }
+
+QAction* TfrmMain::ListCountItem(int index) const {
+  QAction* items[] = {mnuListCountTwenty, mnuListCountFifty, mnuListCountHundred, mnuListCountAll};
+  return items[std::clamp(index, 0, 3)];
+}
+
+void TfrmMain::mnuListCountTwentyClick(QAction* item) {
+  item->setChecked(true);
+  if (item == mnuListCountAll) {
+    Settings.ListCount = "All";
+    cboListCount->setCurrentIndex(3);
+  } else {
+    Settings.ListCount = item == mnuListCountTwenty  ? "20"
+                         : item == mnuListCountFifty ? "50"
+                                                     : "100";
+    cboListCount->setEditText(SjisToQString(Settings.ListCount));
+  }
+  if (Settings.SearchOnChangeSettings == "1") btnSearch->click();
+}
+
+void TfrmMain::cboListCountExit() {
+  const int selected = cboListCount->findText(cboListCount->currentText(), Qt::MatchExactly);
+  const ListCountChoice choice =
+      ListCountFromBox(selected, QStringToSjisLossy(cboListCount->currentText()));
+  Settings.ListCount = choice.ListCount;
+  ListCountItem(static_cast<int>(choice.Item))->setChecked(true);
+  if (choice.SelectFirstItem) cboListCount->setCurrentIndex(0);
+}
+
+void TfrmMain::mnuListCountClick() {
+  QWidget* focus = QApplication::focusWidget();
+  if (focus == cboListCount || focus == cboListCount->lineEdit()) cboListCountExit();
+}
+
+void TfrmMain::mnuContentsOnClick(QAction* item) {
+  item->setChecked(true);
+  const bool on = item == mnuContentsOn;
+  Settings.ShowContents = on ? "1" : "0";
+  chkShowContents->setChecked(on);
+  if (Settings.SearchOnChangeSettings == "1") btnSearch->click();
+}
+
+void TfrmMain::chkShowContentsClick() {
+  (chkShowContents->isChecked() ? mnuContentsOn : mnuContentsOff)->setChecked(true);
+}
+
+// ---- Result list and documents -------------------------------------------------------
+
+bool TfrmMain::ShellOpen(const std::string& pathOrUrl) {
+  QUrl url;
+  if (IsWebAddress(pathOrUrl)) {
+    url = QUrl(SjisToQString(pathOrUrl), QUrl::TolerantMode);
+  } else {
+    // A local path, possibly in "file://" form; the file is opened as named
+    // (a "#" in it is part of the name).
+    std::string path = pathOrUrl;
+    if (path.size() >= 7 && IsWord(std::string_view(path).substr(0, 7), "file://")) path.erase(0, 7);
+    auto utf8 = platform::Cp932ToUtf8(path);
+    if (utf8 && !utf8->empty()) {
+      url = QUrl::fromLocalFile(
+          QString::fromUtf8(utf8->data(), static_cast<qsizetype>(utf8->size())));
+    }
+  }
+  if (url.isValid() && !url.isEmpty() && OpenURLByShell(url)) return true;
+  shellOpenFailed_ = true;
+  stb->showMessage(SjisToQString(ShellOpenFailedText));
+  return false;
+}
+
+void TfrmMain::OpenHitAt(int32_t offset, bool insideProgram) {
+  if (edtResult->HitCount() == 0) return;
+  const int index = FindHitAt(edtResult->Hits(), offset);
+  if (index < 0) return;
+  CurrentHitIndex = index;
+  PrepareHitPath(index);
+  shellOpenFailed_ = false;
+  if (insideProgram) {
+    OpenHit(index);
+  } else {
+    ShellOpen(CutFragmentInExtension(CurrentDocumentPath));
+  }
+  pgeChange();
+  // The page's status text must not hide a failure to start the application.
+  if (shellOpenFailed_) stb->showMessage(SjisToQString(ShellOpenFailedText));
+}
+
+void TfrmMain::PrepareHitPath(int index) {
+  CurrentDocumentPath = tavirel::PrepareHitPath(edtResult->Hits()[static_cast<size_t>(index)].Uri,
+                                                ProgramFolder(), DriveConstantList);
+}
+
+void TfrmMain::OpenHit(int index) {
+  if (index < 0 || index >= edtResult->HitCount()) {
+    QApplication::beep();
+    return;
+  }
+  PrepareHitPath(index);
+  const TOpenDecision decision =
+      ChooseViewer(Settings.HowToOpen, CurrentDocumentPath, DocTypeDefinition);
+  switch (decision.Viewer) {
+    case TDocumentViewer::Html:
+      OpenHitAsHTML(index);
+      break;
+    case TDocumentViewer::Text:
+      OpenHitAsText(index);
+      break;
+    case TDocumentViewer::System:
+      // The views stay as they are; a failure shows in the status bar.
+      CurrentHitIndex = index;
+      ShellOpen(decision.ShellPath);
+      break;
+  }
+}
+
+void TfrmMain::OpenHitAsText(int index) {
+  if (index < 0 || index >= edtResult->HitCount()) return;
+  PrepareHitPath(index);
+  pnlSubject->setText(SjisToQString(edtResult->Hits()[static_cast<size_t>(index)].Title));
+  pnlSubject->repaint();
+  CurrentHitIndex = index;
+
+  edtTextContents->clear();
+  edtTextContents->SetDocumentPath(CurrentDocumentPath);
+  pge->setCurrentWidget(tabTextDoc);
+  edtTextContents->setFocus();
+  pgeChange();
+
+  const TTextOptions options =
+      TextOptionsFor(Settings.HowToOpen, Settings.Convert, Settings.DecodeHeader, DocTypeDefinition);
+  const TDocumentText document = LoadDocumentText(CurrentDocumentPath, options);
+  if (document.Status != TDocumentLoadStatus::Ok) {
+    // The tab stays active and empty, with the hit's title above it.
+    ShowMessageBox(this, ErrorCaption, document.Message, QMessageBox::Critical);
+    return;
+  }
+  edtTextContents->ShowText(document.Text.Text, document.Text.Encoding, document.Text.BodyLine);
+}
+
+void TfrmMain::OpenHitAsHTML(int index) {
+  if (index < 0 || index >= edtResult->HitCount()) return;
+  PrepareHitPath(index);
+  CurrentHitIndex = index;
+  pnlTitle->setText(SjisToQString(edtResult->Hits()[static_cast<size_t>(index)].Title));
+  pnlTitle->repaint();
+
+  switch (RouteForHit(Settings.WebBrowserDisplayTo, Settings.BrowserType)) {
+    case TBrowserRoute::Netscape:
+      OpenURLByNetscape(CurrentDocumentPath, Settings.NavigatorPath);
+      break;
+    case TBrowserRoute::InternetExplorer:
+      OpenURLByInternetExplorer(CurrentDocumentPath);
+      break;
+    case TBrowserRoute::Shell:
+      OpenURLByShell(CurrentDocumentPath);
+      break;
+    case TBrowserRoute::Internal:
+      // The tab first: a navigation inside the HTML tab follows the rules of
+      // WebBrowser1BeforeNavigate2. The fragment takes the view to its anchor.
+      pge->setCurrentWidget(tabHTMLDoc);
+      WebBrowser1->SetTag(1);
+      WebBrowser1->Navigate(CurrentDocumentPath);
+      pgeChange();
+      break;
+  }
+}
+
+void TfrmMain::ShowInBrowser(const std::string& url) {
+  switch (RouteForPage(Settings.WebBrowserDisplayTo, Settings.BrowserType)) {
+    case TBrowserRoute::Internal:
+      // Requested while the previous tab is still active, so that the page
+      // loads unless the HTML tab was already showing; the tab follows also
+      // when the page could not be shown.
+      WebBrowser1->Navigate(url);
+      pge->setCurrentWidget(tabHTMLDoc);
+      pgeChange();
+      break;
+    case TBrowserRoute::Netscape:
+      OpenURLByNetscape(LocalPathToUrl(url, NativePathStyle), Settings.NavigatorPath);
+      break;
+    case TBrowserRoute::InternetExplorer:
+      OpenURLByInternetExplorer(url);
+      break;
+    case TBrowserRoute::Shell:
+      OpenURLByShell(url);
+      break;
+  }
+}
+
+void TfrmMain::WebBrowser1BeforeNavigate2(const QString& url, bool& cancel) {
+  TNavigateContext context;
+  context.HtmlPageActive = pge->currentWidget() == tabHTMLDoc;
+  context.ResultFilePath = ResultFilePath;
+  context.HowToOpen = Settings.HowToOpen;
+  context.UseDriveConstantsWebBrowser = Settings.UseDriveConstantsWebBrowser;
+  context.ProgramFolder = ProgramFolder();
+  context.DriveConstantList = DriveConstantList;
+  // The view reports the target fully percent-encoded, so it is ASCII.
+  const TNavigateDecision decision = DecideBeforeNavigate(url.toStdString(), context);
+  switch (decision.Action) {
+    case TNavigateAction::Proceed:
+      break;
+    case TNavigateAction::OpenWithShell:
+      cancel = true;
+      ShellOpen(decision.Target);
+      break;
+    case TNavigateAction::Redirect:
+      cancel = true;
+      WebBrowser1->Navigate(decision.Target);
+      break;
+  }
+}
+
+void TfrmMain::WebBrowser1DocumentComplete(const QString& /*url*/) {
+  const TDocumentCompleteAction action = DocumentCompleteRule(WebBrowser1->Tag());
+  if (action.FocusDocument) WebBrowser1->FocusDocument();
+  WebBrowser1->SetTag(action.NewTag);
+}
+
+QString TfrmMain::PageStatusText() const {
+  QWidget* page = pge->currentWidget();
+  const TDocumentPage which = page == tabResult    ? TDocumentPage::Result
+                              : page == tabTextDoc ? TDocumentPage::TextDoc
+                                                   : TDocumentPage::HtmlDoc;
+  return SjisToQString(StatusTextForPage(which));
+}
+
+void TfrmMain::pgeChange() {
+  const QString text = PageStatusText();
+  if (text.isEmpty()) {
+    stb->clearMessage();
+  } else {
+    stb->showMessage(text);
+  }
+  if (pge->currentWidget() == tabHTMLDoc && QApplication::focusWidget() == WebBrowser1 &&
+      WebBrowser1->HasDocument()) {
+    WebBrowser1->FocusDocument();
+  }
+}
+
+void TfrmMain::btnNextClick() { OpenHit(CurrentHitIndex + 1); }
+
+void TfrmMain::btnPreviousClick() { OpenHit(CurrentHitIndex - 1); }
+
+void TfrmMain::btnResultClick() {
+  if (Settings.ResultDisplayTo == "WebBrowser" && !ResultFilePath.empty() &&
+      platform::FileExists(ResultFilePath)) {
+    ShowInBrowser(ResultFilePath);
+  }
+}
+
+void TfrmMain::edtTextContentsStatusText(const QString& text) { stb->showMessage(text); }
+
+void TfrmMain::edtTextContentsOpenInBrowser() {
+  WebBrowser1->SetTag(1);
+  WebBrowser1->Navigate(CurrentDocumentPath);
+  pge->setCurrentWidget(tabHTMLDoc);
+  pgeChange();
+}
+
+void TfrmMain::edtTextContentsOpenWithApplication() {
+  // The file itself: a fragment would name a file that does not exist.
+  ShellOpen(CutFragmentInExtension(CurrentDocumentPath));
+}
+
+void TfrmMain::edtTextContentsBackToResult() {
+  pge->setCurrentWidget(tabResult);
+  edtResult->setFocus();
+  pgeChange();
+}
+
+void TfrmMain::PopupAt(QWidget* view, const QPoint& pos) {
+  pmnu->popup(view->mapToGlobal(pos));
+}
+
+void TfrmMain::pmnuPopup() {
+  bool selection = false;
+  if (pge->currentWidget() == tabResult) {
+    selection = edtResult->textCursor().hasSelection();
+  } else if (pge->currentWidget() == tabTextDoc) {
+    selection = edtTextContents->textCursor().hasSelection();
+  }
+  mnuCopy->setEnabled(selection);
+}
+
+void TfrmMain::mnuCopyClick() {
+  if (pge->currentWidget() == tabResult) {
+    if (edtResult->textCursor().hasSelection()) edtResult->copy();
+  } else if (pge->currentWidget() == tabTextDoc) {
+    if (edtTextContents->textCursor().hasSelection()) edtTextContents->copy();
+  }
+}
+
+// ---- View commands ------------------------------------------------------------------------
+
+void TfrmMain::MRUManagerClick(const std::string& entry) {
+  cboIndexDir->setEditText(SjisToQString(entry));
+  Settings.IndexDirectories = ParseIndexDirectoryList(TrimBlanks(entry));
+  Settings.DirectoryCount = std::to_string(Settings.IndexDirectories.size());
+  Settings.IndexDirectoriesText = JoinQuotedDirectories(Settings.IndexDirectories);
+}
+
+// Exit closes the window the ordinary way, so that FormCloseQuery saves the
+// history, the sort order and the recent directories.
+void TfrmMain::mnuExitClick() { close(); }
+
+void TfrmMain::mnuColoredClick() {
+  Settings.Color = mnuColored->isChecked() ? "0" : "1";
+}
+
+void TfrmMain::mnuShowIndexDirectoryClick() {
+  const bool shown = mnuShowIndexDirectory->isChecked();
+  pnlTarget->setVisible(shown);
+  Settings.ShowIndexDir = shown ? "1" : "0";
+  ApplyWindowLayout();
+}
+
+void TfrmMain::mnuShowStatusBarClick() {
+  Settings.ShowStatusBar = mnuShowStatusBar->isChecked() ? "1" : "0";
+  ApplyStatusBar();
+  FormResize();
+}
+
+void TfrmMain::mnuStayOnTopClick() {
+  Settings.StayOnTop = mnuStayOnTop->isChecked() ? "1" : "0";
+  ApplyStayOnTop();
+}
+
+void TfrmMain::ChooseFont(std::string& name, std::string& size, std::string& bold) {
+  QFont initial(SjisToQString(FontNameFromSetting(name)));
+  initial.setPointSize(FontSizeFromSetting(size));
+  initial.setBold(bold == "1");
+  QFontDialog dlgFont(initial, this);
+  dlgFont.setObjectName(QStringLiteral("dlgFont"));
+  dlgFont.setOption(QFontDialog::DontUseNativeDialog);
+  if (dlgFont.exec() != QDialog::Accepted) return;
+  const QFont chosen = dlgFont.selectedFont();
+  // A family name that Shift-JIS cannot write keeps the stored name.
+  if (auto family = QStringToSjis(chosen.family())) name = *family;
+  const int points = chosen.pointSize() > 0 ? chosen.pointSize() : FallbackFontSize;
+  size = std::to_string(points);
+  bold = chosen.bold() ? "1" : "0";
+  ShowMessageBox(this, AppTitle, QStringLiteral("フォントの設定は次回起動時から有効です。"),
+                 QMessageBox::Information);
+}
+
+void TfrmMain::mnuFontResultClick() {
+  ChooseFont(Settings.FontNameResult, Settings.FontSizeResult, Settings.FontBoldResult);
+}
+
+void TfrmMain::mnuFontTextContentsClick() {
+  ChooseFont(Settings.FontNameText, Settings.FontSizeText, Settings.FontBoldText);
+}
+
+void TfrmMain::mnuAppearanceNormalClick(QAction* item) {
+  item->setChecked(true);
+  Settings.ScreenType = item == mnuAppearanceSmall ? "Small" : "Normal";
+  FormResize();
+  ApplyWindowLayout();
+}
+
+void TfrmMain::mnuDocPlainTextClick(QAction* item) {
+  item->setChecked(true);
+  const TDocTypeItem types[] = {TDocTypeItem::dtiPlainText, TDocTypeItem::dtiMailNews,
+                                TDocTypeItem::dtiHtml, TDocTypeItem::dtiSystem,
+                                TDocTypeItem::dtiByExtension};
+  const QAction* items[] = {mnuDocPlainText, mnuDocMailNews, mnuDocHTML, mnuDocSystemAuto,
+                            mnuDocByExtension};
+  for (size_t i = 0; i < std::size(items); ++i) {
+    if (items[i] == item) Settings.HowToOpen = std::string(DocTypeKeyword(types[i]));
+  }
+}
+
+void TfrmMain::mnuConvertToSJISClick(QAction* item) {
+  item->setChecked(true);
+  Settings.Convert = item == mnuConvertNone ? "None" : "ToSJIS";
+  ReopenCurrentText();
+}
+
+void TfrmMain::mnuDecodeHeaderClick() {
+  Settings.DecodeHeader = mnuDecodeHeader->isChecked() ? "1" : "0";
+  ReopenCurrentText();
+}
+
+void TfrmMain::ReopenCurrentText() {
+  if (pge->currentWidget() == tabTextDoc) OpenHit(CurrentHitIndex);
+}
+
+void TfrmMain::mnuShowDriveInfoClick() {
+  BuildDriveConstantList();
+  if (DriveConstantList.empty()) return;
+  std::string text;
+  for (const std::string& line : DriveConstantList) {
+    if (!text.empty()) text += "\n";
+    text += line;
+  }
+  ShowMessageBox(this, QStringLiteral("ドライブ情報"), SjisToQString(text),
+                 QMessageBox::Information);
+}
+
+void TfrmMain::mnuHelpStartClick() {
+  WebBrowser1->SetTag(0);
+  ShowInBrowser(StartHelpPath(ProgramFolder()));
+}
+
+void TfrmMain::mnuHelpTavirelClick() {
+  pnlTitle->setText(QStringLiteral("tavirel for Namazu ヘルプ"));
+  WebBrowser1->SetTag(1);
+  ShowInBrowser(ProgramHelpPath(ProgramFolder()));
+}
+
+void TfrmMain::ShowNamazuDoc(const char* page) {
+  const std::string namazu = ExpandDriveConstant(
+      ExpandProgramRelativePath(Settings.namazuPath, ProgramFolder(), NativePathStyle),
+      DriveConstantList);
+  std::string path = NamazuDocPath(namazu, page, NativePathStyle);
+  if (!platform::FileExists(path)) {
+    const std::string fallback = NamazuDocFallbackPath(page);
+    if (platform::FileExists(fallback)) path = fallback;
+  }
+  ShowInBrowser(path);
+}
+
+void TfrmMain::mnuHelpNamazuManualClick() { ShowNamazuDoc("manual.html"); }
+
+void TfrmMain::mnuHelpNamazuTutorialClick() { ShowNamazuDoc("tutorial.html"); }
+
+void TfrmMain::mnuHelpAboutClick() {
+  // Lives for its one modal showing.
+  TfrmAbout frmAbout(this);
+  frmAbout.exec();
+}
+
+}  // namespace tavirel

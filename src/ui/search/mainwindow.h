@@ -1,0 +1,282 @@
+// TfrmMain: the main window. It gathers the state of its boxes and menus,
+// hands the search to the core (core/search/searchcmd.h), shows the result list, and
+// keeps the view settings, the formula history, the recent index directories
+// and the window placement in step with the settings file.
+#pragma once
+
+#include <QMainWindow>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/search/document.h"
+#include "core/search/mainview.h"
+#include "core/search/searchcmd.h"
+
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QStatusBar;
+class QTabWidget;
+class QTextEdit;
+class QToolButton;
+class QVBoxLayout;
+
+namespace tavirel {
+
+class TFormPlacement;
+class THtmlView;
+class TMRUManager;
+class TResultView;
+class TTextView;
+
+class TfrmMain : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit TfrmMain(QWidget* parent = nullptr);
+  ~TfrmMain() override;
+
+  // Test hook: a settings file to use instead of the one beside the
+  // executable. Empty (the default) keeps the normal rule.
+  static void SetSettingsFileOverride(const std::string& path);
+
+  // ---- Controls -------------------------------------------------------------
+  QWidget* pnlTarget = nullptr;
+  QLabel* lblIndexDir = nullptr;
+  QComboBox* cboIndexDir = nullptr;
+  QPushButton* btnBrowseIndexPath = nullptr;
+  QWidget* pnlHeader = nullptr;
+  QLabel* lblKeyword = nullptr;
+  QComboBox* cboKeyword = nullptr;
+  QToolButton* btnSelectKeywordList = nullptr;
+  QPushButton* btnSearch = nullptr;
+  QLabel* lblListCount = nullptr;
+  QComboBox* cboListCount = nullptr;
+  QLabel* lblSortType = nullptr;
+  QComboBox* cboSortType = nullptr;
+  QCheckBox* chkShowContents = nullptr;
+  QToolButton* btnTutorial = nullptr;
+  QWidget* pnlBody = nullptr;
+  QTabWidget* pge = nullptr;
+  QWidget* tabResult = nullptr;
+  TResultView* edtResult = nullptr;
+  QWidget* tabTextDoc = nullptr;
+  QLabel* pnlSubject = nullptr;
+  QPushButton* btnPrevious = nullptr;
+  QPushButton* btnNext = nullptr;
+  TTextView* edtTextContents = nullptr;
+  QWidget* tabHTMLDoc = nullptr;
+  QLabel* pnlTitle = nullptr;
+  QPushButton* btnResult = nullptr;
+  QPushButton* btnPreviousW = nullptr;
+  QPushButton* btnNextW = nullptr;
+  THtmlView* WebBrowser1 = nullptr;
+  QStatusBar* stb = nullptr;
+  QMenu* pmnu = nullptr;
+  QAction* mnuCopy = nullptr;
+  TMRUManager* MRUManager = nullptr;
+  TFormPlacement* FormPlacement = nullptr;
+
+  // ---- Menus ----------------------------------------------------------------
+  QMenu* mnuSearchMenu = nullptr;       // 検索(&F)
+  QAction* mnuSelectDirectory = nullptr;
+  QAction* mnuSelectAlias = nullptr;
+  QMenu* mnuRecentDirectory = nullptr;
+  QAction* mnuExit = nullptr;
+  QMenu* mnuView = nullptr;             // 表示(&V)
+  QMenu* mnuSort = nullptr;
+  QAction* mnuSortEarlier = nullptr;
+  QAction* mnuSortLater = nullptr;
+  QAction* mnuSortScore = nullptr;
+  QAction* mnuSortTitle = nullptr;
+  QAction* mnuSortDateHeader = nullptr;
+  QAction* mnuSortFileName = nullptr;
+  QAction* mnuSortFileSize = nullptr;
+  QAction* mnuSortFrom = nullptr;
+  QAction* mnuSortTo = nullptr;
+  QAction* mnuSortNewsGroup = nullptr;
+  QAction* mnuSortAscending = nullptr;
+  QAction* mnuSortDescending = nullptr;
+  QMenu* mnuContents = nullptr;
+  QAction* mnuContentsOn = nullptr;
+  QAction* mnuContentsOff = nullptr;
+  QMenu* mnuListCount = nullptr;
+  QAction* mnuListCountTwenty = nullptr;
+  QAction* mnuListCountFifty = nullptr;
+  QAction* mnuListCountHundred = nullptr;
+  QAction* mnuListCountAll = nullptr;
+  QAction* mnuColored = nullptr;
+  QMenu* mnuConvert = nullptr;
+  QAction* mnuConvertToSJIS = nullptr;
+  QAction* mnuConvertNone = nullptr;
+  QAction* mnuConvertNkf = nullptr;
+  QAction* mnuDecodeHeader = nullptr;
+  QMenu* mnuFont = nullptr;
+  QAction* mnuFontResult = nullptr;
+  QAction* mnuFontTextContents = nullptr;
+  QMenu* mnuAppearance = nullptr;
+  QAction* mnuAppearanceNormal = nullptr;
+  QAction* mnuAppearanceSmall = nullptr;
+  QAction* mnuShowIndexDirectory = nullptr;
+  QAction* mnuShowStatusBar = nullptr;
+  QAction* mnuStayOnTop = nullptr;
+  QMenu* mnuDocType = nullptr;          // 文書の種類(&W)
+  QAction* mnuDocPlainText = nullptr;
+  QAction* mnuDocMailNews = nullptr;
+  QAction* mnuDocHTML = nullptr;
+  QAction* mnuDocSystemAuto = nullptr;
+  QAction* mnuDocByExtension = nullptr;
+  QMenu* mnuIndex = nullptr;            // インデックス(&I)
+  QAction* mnuMakeIndex = nullptr;
+  QMenu* mnuTool = nullptr;             // ツール(&T)
+  QAction* mnuSetNamazurc = nullptr;
+  QAction* mnuShowDriveInfo = nullptr;
+  QAction* mnuToolOption = nullptr;
+  QMenu* mnuHelp = nullptr;             // ヘルプ(&H)
+  QAction* mnuHelpStart = nullptr;
+  QAction* mnuHelpTavirel = nullptr;
+  QMenu* mnuHelpNamazu = nullptr;
+  QAction* mnuHelpNamazuManual = nullptr;
+  QAction* mnuHelpNamazuTutorial = nullptr;
+  QAction* mnuHelpAbout = nullptr;
+
+  // ---- State ------------------------------------------------------------------
+  int CurrentHitIndex = 0;
+  std::string CurrentDocumentPath;
+  std::string ResultFilePath;
+  // The classification of the last document opened by its extension.
+  TDocTypeDefinition DocTypeDefinition;
+
+  // ---- Start, layout and end -----------------------------------------------------
+  void FormCreate();
+  void FormShow();
+  void FormResize();
+  // Always allows the close; writes the settings unless the file is read-only.
+  bool FormCloseQuery();
+  void ApplySettingsToWindow();
+  void ApplyWindowLayout();
+  void UpdateTitle();
+  // The height of the window's part above its client area (the menu bar).
+  int FrameHeight() const;
+  int ClientHeight() const;
+
+  // ---- Search ---------------------------------------------------------------------
+  void btnSearchClick();
+  // True when the formula is unusable (after showing the message).
+  bool ValidateQuery();
+  void AddQueryToHistory(const QString& formula);
+  void RunSearch(const std::string& formula);
+  void cboKeywordEnter();
+  void cboKeywordExit();
+  void SyncSortSelection(int source);
+  void mnuSortEarlierClick(QAction* item);
+  void mnuSortAscendingClick(QAction* item);
+  void cboSortTypeClick();
+  void mnuListCountTwentyClick(QAction* item);
+  void cboListCountExit();
+  void mnuListCountClick();
+  void mnuContentsOnClick(QAction* item);
+  void chkShowContentsClick();
+  // The view menus as the command line needs them.
+  SearchViewState ViewState() const;
+
+  // ---- Result list and documents ---------------------------------------------------
+  void OpenHitAt(int32_t offset, bool insideProgram);
+  // Turns hit `index`'s address into CurrentDocumentPath.
+  void PrepareHitPath(int index);
+  // Opens hit `index` with the viewer of the current document type; beeps
+  // when there is no such hit.
+  void OpenHit(int index);
+  void OpenHitAsText(int index);
+  void OpenHitAsHTML(int index);
+  // Shows an HTML file or a URL (result page, help pages) in the embedded
+  // or the configured external browser.
+  void ShowInBrowser(const std::string& url);
+  void pgeChange();
+  void btnNextClick();
+  void btnPreviousClick();
+  void btnResultClick();
+  // Every navigation of the embedded browser, before it happens.
+  void WebBrowser1BeforeNavigate2(const QString& url, bool& cancel);
+  void WebBrowser1DocumentComplete(const QString& url);
+  // The text view's keyboard: the status text of every key, Shift+Enter on
+  // an HTML document (the HTML view), Shift+Enter (the associated
+  // application) and Enter (back to the result list).
+  void edtTextContentsStatusText(const QString& text);
+  void edtTextContentsOpenInBrowser();
+  void edtTextContentsOpenWithApplication();
+  void edtTextContentsBackToResult();
+  // Opens a path or URL with its associated application; a failure sets the
+  // status bar text.
+  bool ShellOpen(const std::string& pathOrUrl);
+
+  // ---- View commands -------------------------------------------------------------
+  void MRUManagerClick(const std::string& entry);
+  void mnuExitClick();
+  void mnuColoredClick();
+  void mnuShowIndexDirectoryClick();
+  void mnuShowStatusBarClick();
+  void mnuStayOnTopClick();
+  void mnuFontResultClick();
+  void mnuFontTextContentsClick();
+  void mnuAppearanceNormalClick(QAction* item);
+  void mnuDocPlainTextClick(QAction* item);
+  void mnuConvertToSJISClick(QAction* item);
+  void mnuDecodeHeaderClick();
+  void mnuShowDriveInfoClick();
+  void mnuHelpStartClick();
+  void mnuHelpTavirelClick();
+  void mnuHelpNamazuManualClick();
+  void mnuHelpNamazuTutorialClick();
+  void mnuHelpAboutClick();
+  void pmnuPopup();
+  void mnuCopyClick();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void CreateControls();
+  void CreateMenus();
+  void ConnectEvents();
+  QAction* AddMenuItem(QMenu* menu, const char* name, const QString& caption,
+                       QActionGroup* group = nullptr);
+  QMenu* AddSubMenu(QMenu* parent, const char* name, const QString& caption);
+  void ApplyStatusBar();
+  void ApplyStayOnTop();
+  void ApplyFonts();
+  void ChooseFont(std::string& name, std::string& size, std::string& bold);
+  void SetPlacementToDefault();
+  void StorePlacementAndRecent(bool writeRecent);
+  bool ParseIndexField(std::string& text);
+  void ShowNamazuDoc(const char* page);
+  // Reopens the current hit when the text view shows it, so that a changed
+  // conversion setting shows at once.
+  void ReopenCurrentText();
+  QString PageStatusText() const;
+  void CheckSortKind(TSortKind kind);
+  TSortKind CheckedSortKind() const;
+  QAction* ListCountItem(int index) const;
+  void PopupAt(QWidget* view, const QPoint& pos);
+
+  std::vector<QAction*> sortItems_;   // in the order of cboSortType's items
+  bool shown_ = false;
+  bool closed_ = false;
+  bool searching_ = false;
+  bool inResize_ = false;
+  bool recentLoaded_ = false;
+  bool shellOpenFailed_ = false;
+};
+
+}  // namespace tavirel

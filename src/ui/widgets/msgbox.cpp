@@ -1,0 +1,35 @@
+#include "ui/widgets/msgbox.h"
+
+#include <QApplication>
+
+#include "ui/widgets/qtcodec.h"
+
+namespace tavirel {
+
+QMessageBox::StandardButton ShowMessageBox(QWidget* parent, const QString& caption,
+                                           const QString& text, QMessageBox::Icon icon,
+                                           QMessageBox::StandardButtons buttons,
+                                           QMessageBox::StandardButton defaultButton) {
+  if (parent == nullptr) parent = QApplication::activeWindow();
+  QMessageBox box(icon, caption, text, buttons, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.setWindowModality(Qt::ApplicationModal);
+  if (defaultButton != QMessageBox::NoButton) box.setDefaultButton(defaultButton);
+  int result = box.exec();
+  return static_cast<QMessageBox::StandardButton>(result);
+}
+
+QMessageBox::StandardButton ShowMessageBox(QWidget* parent, std::string_view caption,
+                                           std::string_view text, QMessageBox::Icon icon,
+                                           QMessageBox::StandardButtons buttons,
+                                           QMessageBox::StandardButton defaultButton) {
+  return ShowMessageBox(parent, SjisToQString(caption), SjisToQString(text), icon, buttons,
+                        defaultButton);
+}
+
+QString ApplicationTitle() {
+  QString title = QGuiApplication::applicationDisplayName();
+  return title.isEmpty() ? QCoreApplication::applicationName() : title;
+}
+
+}  // namespace tavirel
