@@ -79,7 +79,6 @@ void TfrmMain::CreateControls() {
   btnSelectKeywordList->setObjectName(QStringLiteral("btnSelectKeywordList"));
   btnSelectKeywordList->setText(QStringLiteral("..."));
   btnSelectKeywordList->setToolTip(QStringLiteral("一覧から選択"));
-  btnSelectKeywordList->setEnabled(false);  // the alias dialog comes later
   btnSearch = new QPushButton(QStringLiteral("検索(&G)"), pnlHeader);
   btnSearch->setObjectName(QStringLiteral("btnSearch"));
   firstRow->addWidget(lblKeyword);
@@ -259,7 +258,6 @@ void TfrmMain::CreateMenus() {
   mnuSelectAlias =
       AddMenuItem(mnuSearchMenu, "mnuSelectAlias", QStringLiteral("エイリアスから選択(&A)..."));
   mnuSelectAlias->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-  mnuSelectAlias->setEnabled(false);
   mnuSearchMenu->addSeparator();
   mnuRecentDirectory = AddSubMenu(mnuSearchMenu, "mnuRecentDirectory",
                                   QStringLiteral("最近使ったディレクトリ(&T)"));
@@ -376,12 +374,10 @@ void TfrmMain::CreateMenus() {
 
   mnuTool = AddSubMenu(nullptr, "mnuTool", QStringLiteral("ツール(&T)"));
   mnuSetNamazurc = AddMenuItem(mnuTool, "mnuSetNamazurc", QStringLiteral("namazurc の設定(&S)..."));
-  mnuSetNamazurc->setEnabled(false);
   mnuShowDriveInfo =
       AddMenuItem(mnuTool, "mnuShowDriveInfo", QStringLiteral("ドライブ情報の表示(&D)..."));
   mnuTool->addSeparator();
   mnuToolOption = AddMenuItem(mnuTool, "mnuToolOption", QStringLiteral("オプション(&O)..."));
-  mnuToolOption->setEnabled(false);
 
   mnuHelp = AddSubMenu(nullptr, "mnuHelp", QStringLiteral("ヘルプ(&H)"));
   mnuHelpStart = AddMenuItem(mnuHelp, "mnuHelpStart", QStringLiteral("検索式の入力方法(&F)..."));
