@@ -130,8 +130,13 @@ TfrmSelectAlias::TfrmSelectAlias(QWidget* parent) : QDialog(parent) {
   connect(btnReset, &QPushButton::clicked, this, [this] { btnResetClick(); });
   connect(btnOK, &QPushButton::clicked, this, [this] { btnOKClick(); });
   connect(btnCancel, &QPushButton::clicked, this, [this] { reject(); });
+  // The keyboard starts in the list of the page shown.
+  connect(pge, &QTabWidget::currentChanged, this, [this] {
+    if (!pge->currentWidget()->isAncestorOf(focusWidget())) FocusPageList();
+  });
 
   FormCreate();
+  FocusPageList();
 }
 
 void TfrmSelectAlias::FormCreate() {
@@ -145,6 +150,10 @@ void TfrmSelectAlias::FormCreate() {
   for (const std::string& name : Aliases.GroupNames) lstQueryGroup->addItem(SjisToQString(name));
   chkOR->setChecked(UseOrJoin);
   pge->setCurrentWidget(LastAliasPage == 2 ? tab2 : tab1);
+}
+
+void TfrmSelectAlias::FocusPageList() {
+  (pge->currentWidget() == tab2 ? lstQueryGroup : lstDirAlias)->setFocus();
 }
 
 void TfrmSelectAlias::showEvent(QShowEvent* event) {

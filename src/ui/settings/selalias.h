@@ -69,6 +69,7 @@ class TfrmSelectAlias : public QDialog {
 
  private:
   void RefreshSelectedQueries();
+  void FocusPageList();
   bool filling_ = false;
   bool errorShown_ = false;
 };
