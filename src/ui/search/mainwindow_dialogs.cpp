@@ -15,11 +15,14 @@
 #include "ui/settings/namazurc.h"
 #include "ui/settings/options.h"
 #include "ui/settings/selalias.h"
+#include "ui/settings/seldir.h"
 #include "ui/widgets/qtcodec.h"
 
 namespace tavirel {
 
 void TfrmMain::ConnectDialogCommands() {
+  connect(mnuSelectDirectory, &QAction::triggered, this, [this] { mnuSelectDirectoryClick(); });
+  connect(btnBrowseIndexPath, &QPushButton::clicked, this, [this] { btnBrowseIndexPathClick(); });
   connect(mnuSelectAlias, &QAction::triggered, this, [this] { mnuSelectAliasClick(); });
   connect(btnSelectKeywordList, &QToolButton::clicked, this, [this] { btnSelectKeywordListClick(); });
   connect(mnuSetNamazurc, &QAction::triggered, this, [this] { mnuSetNamazurcClick(); });
@@ -59,6 +62,19 @@ void TfrmMain::mnuSetNamazurcClick() {
   TfrmSetNamazurc frmSetNamazurc(this);
   frmSetNamazurc.exec();
 }
+
+void TfrmMain::mnuSelectDirectoryClick() {
+  std::string text;
+  if (!ParseIndexField(text)) return;
+  UpdateTitle();
+  TfrmSelectDir frmSelectDir(this);
+  if (frmSelectDir.exec() != QDialog::Accepted) return;
+  cboIndexDir->setEditText(SjisToQString(Settings.IndexDirectoriesText));
+  AddToRecentDirectories(Settings.IndexDirectoriesText);
+  UpdateTitle();
+}
+
+void TfrmMain::btnBrowseIndexPathClick() { mnuSelectDirectoryClick(); }
 
 void TfrmMain::mnuSelectAliasClick() {
   TfrmSelectAlias frmSelectAlias(this);

@@ -51,7 +51,6 @@ void TfrmMain::CreateControls() {
   btnBrowseIndexPath = new QPushButton(QStringLiteral("..."), pnlTarget);
   btnBrowseIndexPath->setObjectName(QStringLiteral("btnBrowseIndexPath"));
   btnBrowseIndexPath->setFixedWidth(28);
-  btnBrowseIndexPath->setEnabled(false);  // the directory dialog comes later
   targetRow->addWidget(lblIndexDir);
   targetRow->addWidget(cboIndexDir, 1);
   targetRow->addWidget(btnBrowseIndexPath);
@@ -254,7 +253,6 @@ void TfrmMain::CreateMenus() {
   mnuSelectDirectory =
       AddMenuItem(mnuSearchMenu, "mnuSelectDirectory", QStringLiteral("ディレクトリを選択(&D)..."));
   mnuSelectDirectory->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-  mnuSelectDirectory->setEnabled(false);
   mnuSelectAlias =
       AddMenuItem(mnuSearchMenu, "mnuSelectAlias", QStringLiteral("エイリアスから選択(&A)..."));
   mnuSelectAlias->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
