@@ -177,6 +177,17 @@ void TestOptionsDialog::optionsCaptionsAndNames() {
     QVERIFY2(dialog.findChild<QLineEdit*>(QString::fromLatin1(name)) != nullptr, name);
   }
   QVERIFY(dialog.ui()->btnOK->isDefault());
+  // The arrows (and the Up and Down keys) step the field within 0..9.
+  QLineEdit* blank = dialog.ui()->edtBlankLine;
+  const std::pair<QString, QString> steps[] = {{"x", "3"}, {"8", "9"}, {"9", "9"}, {"25", "9"}};
+  for (const auto& [typed, after] : steps) {
+    blank->setText(typed);
+    QTest::keyClick(blank, Qt::Key_Up);
+    QCOMPARE(blank->text(), after);
+  }
+  blank->setText(QStringLiteral("0"));
+  QTest::keyClick(blank, Qt::Key_Down);
+  QCOMPARE(blank->text(), QStringLiteral("0"));
   QCOMPARE(dialog.ui()->edtPnamazuPath->text(), SjisToQString(Settings.pnamazuPath));
 }
 

@@ -148,7 +148,6 @@ void TfrmSelectAlias::FormCreate() {
   for (const std::string& name : Aliases.AliasNames) lstDirAlias->addItem(SjisToQString(name));
   lstQueryGroup->clear();
   for (const std::string& name : Aliases.GroupNames) lstQueryGroup->addItem(SjisToQString(name));
-  chkOR->setChecked(UseOrJoin);
   pge->setCurrentWidget(LastAliasPage == 2 ? tab2 : tab1);
 }
 
