@@ -270,10 +270,7 @@ void TestSelectDialogs::aliasBadFiles_data() {
   QTest::addColumn<int>("firstGroupQueries");
   const QByteArray lists("[DirAliasList]\nCount=%1\n[QueryGroupList]\nCount=%1\n"
                            "[QueryGroup1]\nQueryCount=%1\nQuery1=a\n");
-  QTest::newRow("abc") << QByteArray(lists).replace("%1", "abc") << false << 0 << 0;
-  QTest::newRow("-1") << QByteArray(lists).replace("%1", "-1") << false << 0 << 0;
   QTest::newRow("100000") << QByteArray(lists).replace("%1", "100000") << false << 1000 << 1000;
-  QTest::newRow("sections missing") << QByteArray("[Other]\nCount=3\n") << false << 0 << 0;
   QTest::newRow("binary") << QByteArray("\x00\x01\xff\xfe[DirAliasList]\nCount=1\n", 22) << true
                           << 0 << 0;
   QTest::newRow("a folder") << QByteArray("<folder>") << true << 0 << 0;

@@ -1,16 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <string>
 #include <vector>
 
 #include "core/settings/alias.h"
-#include "core/settings/dialogs.h"
-#include "support/testsupport.h"
 
 using namespace tavirel;
-using tavirel::testsupport::TempDir;
 
 namespace {
 
@@ -109,58 +104,6 @@ TEST(AliasFile, DamagedCountsStayBounded) {
       EXPECT_EQ(file.QueryGroups[0].Queries.size(), c.entries) << c.count;
     }
   }
-}
-
-TEST(AliasFile, LoadRefusesWhatIsNoTextFileAndNeverWrites) {
-  TempDir dir;
-  const std::string good = dir.Write("aliases.ini", "[DirAliasList]\r\nCount=1\r\nAlias1=" +
-                                                        kRonbun + "\r\n");
-  ASSERT_EQ(chmod(good.c_str(), 0444), 0);
-  const std::string before = testsupport::ReadBytes(good);
-  struct Case {
-    std::string path;
-    bool refused;
-    size_t aliases;
-  };
-  const Case cases[] = {
-      {good, false, 1},
-      {dir.File("missing.ini"), false, 0},
-      {dir.path(), true, 0},
-      {dir.Write("big.ini", std::string(MaxAliasFileBytes + 1, ';')), true, 0},
-      {dir.Write("binary.ini", std::string("[DirAliasList]\nCount=1\nAlias1=a\0b\n", 34)), true, 0},
-  };
-  for (const Case& c : cases) {
-    const TAliasFile file = LoadAliasFile(c.path);
-    EXPECT_EQ(!file.Error.empty(), c.refused) << c.path;
-    EXPECT_EQ(file.AliasNames.size(), c.aliases) << c.path;
-  }
-  EXPECT_EQ(testsupport::ReadBytes(good), before);
-  EXPECT_EQ(AliasFilePath("/opt/tavirel", PathStyle::Posix), "/opt/tavirel/aliases.ini");
-  EXPECT_EQ(AliasFilePath("C:\\tavirel", PathStyle::Windows), "C:\\tavirel\\aliases.ini");
-}
-
-TEST(AliasFile, SelectedAliasesAndTickedFormulasInListOrder) {
-  const TAliasFile file = ParseAliasText(
-      "[DirAliasList]\nCount=3\nAlias1=A\nAlias2=B\nAlias3=C\n"
-      "[DirAlias1]\nDirCount=2\nDirectory1=C:\\idx1\nDirectory2=C:\\idx2\n"
-      "[DirAlias2]\nDirCount=2\nDirectory1=C:\\idx2\nDirectory2=C:\\idx3\n"
-      "[DirAlias3]\nDirCount=1\nDirectory1=\"\"C:\\My Index\"\"\n");
-  EXPECT_EQ(SelectedAliasDirectories(file, {}), "");
-  EXPECT_EQ(SelectedAliasDirectories(file, {1, 0}), "C:\\idx1 C:\\idx2 C:\\idx2 C:\\idx3");
-  TSettings settings;
-  SetIndexDirectoriesFromText(settings, SelectedAliasDirectories(file, {0, 1, 2}));
-  EXPECT_EQ(settings.IndexDirectories,
-            (std::vector<std::string>{"C:\\idx1", "C:\\idx2", "C:\\idx3", "C:\\My Index"}));
-  EXPECT_EQ(settings.DirectoryCount, "4");
-  EXPECT_EQ(settings.IndexDirectoriesText,
-            "\"C:\\idx1\" \"C:\\idx2\" \"C:\\idx3\" \"C:\\My Index\"");
-
-  std::vector<TQueryGroup> groups(2);
-  groups[0].Queries = {"a", "b", "c"};
-  groups[0].Ticked = {false, true, true};
-  groups[1].Queries = {"d", ""};
-  groups[1].Ticked = {true, true};
-  EXPECT_EQ(CollectTickedQueries(groups), (std::vector<std::string>{"b", "c", "d", ""}));
 }
 
 }  // namespace

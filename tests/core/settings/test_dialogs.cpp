@@ -63,13 +63,6 @@ TEST(OptionValues, FilledFromSettingsAndStoredBack) {
   }
 }
 
-TEST(OptionValues, NumberFieldsNeedAWholeNumberAboveZero) {
-  const std::pair<std::string, bool> cases[] = {
-      {"1", true},  {"9", true},   {"25", true}, {"0", false}, {"-1", false},
-      {"", false},  {"abc", false}, {" 3", false}, {"3.5", false}};
-  for (const auto& [text, valid] : cases) EXPECT_EQ(IsPositiveNumberText(text), valid) << text;
-}
-
 TEST(OptionHelp, ThreeRunsOnThePathsAsTyped) {
   const Strings drives = {"{hd1} => /    [root]"};
   const auto runs = OptionHelpRuns("{hd1}usr/bin/perl", "\"/opt/na mazu/bin/mknmz\"",
@@ -125,20 +118,10 @@ TEST(BrowseDialogs, StartFolderQuotingAndFilters) {
   }
 }
 
-TEST(DirectoryList, LinesFollowTicksAndJoinQuoted) {
+TEST(DirectoryList, LinesSplitAndJoinQuoted) {
   EXPECT_EQ(SplitLines("a\r\nb\nc\rd\r\n"), (Strings{"a", "b", "c", "d"}));
   EXPECT_EQ(SplitLines("\r\n\r\nx"), (Strings{"", "", "x"}));
   EXPECT_EQ(SplitLines(""), Strings{});
-
-  Strings lines = {"/Data/Idx"};
-  EXPECT_FALSE(ApplyFolderTick(lines, "/data/idx", true));   // typed by hand, other case
-  EXPECT_TRUE(ApplyFolderTick(lines, "/other", true));
-  EXPECT_TRUE(ApplyFolderTick(lines, "/data/idx", false));   // clearing removes the typed line
-  EXPECT_FALSE(ApplyFolderTick(lines, "/data/idx", false));
-  EXPECT_EQ(lines, Strings{"/other"});
-  EXPECT_TRUE(ApplyFolderTick(lines, "/x", true));
-  EXPECT_TRUE(ApplyFolderTick(lines, "/x", false));
-  EXPECT_EQ(lines, Strings{"/other"});
 
   const std::pair<Strings, std::string> joins[] = {
       {{"C:\\idx", "C:\\My Index"}, "C:\\idx \"C:\\My Index\""},
@@ -147,16 +130,6 @@ TEST(DirectoryList, LinesFollowTicksAndJoinQuoted) {
   };
   for (const auto& [in, out] : joins) EXPECT_EQ(JoinDirectoryLines(in), out) << out;
 
-  TSettings settings;
-  settings.IndexDirectories = {"/a", "/b", "/c"};
-  const std::pair<std::string, Strings> counts[] = {
-      {"2", {"/a", "/b"}}, {"abc", {}}, {"9", {"/a", "/b", "/c"}}, {"-2", {}}};
-  for (const auto& [count, list] : counts) {
-    settings.DirectoryCount = count;
-    EXPECT_EQ(DirectoriesForList(settings), list) << count;
-  }
-  EXPECT_EQ(NamazurcEditPath("{hd1}etc/namazurc", {"{hd1} => /    [root]"}), "/etc/namazurc");
-  EXPECT_EQ(NamazurcEditPath("\"/my rc/namazurc\"", {}), "/my rc/namazurc");
 }
 
 }  // namespace
