@@ -10,6 +10,7 @@
 //   [QueryGroup<n>]  QueryCount, Query1.., Caption1.. (empty caption: the formula is shown)
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
