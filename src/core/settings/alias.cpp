@@ -45,11 +45,13 @@ TAliasFile ParseAliasText(std::string_view text) {
   const TIniFile ini(text);
   TAliasFile file;
 
+  int budget = MaxAliasTotalEntries;
   const int aliasCount = ReadCount(ini, "DirAliasList", "Count");
   for (int n = 1; n <= aliasCount; ++n) {
     file.AliasNames.push_back(ReadProfileString(ini, "DirAliasList", Numbered("Alias", n), ""));
     const std::string section = Numbered("DirAlias", n);
-    const int dirCount = ReadCount(ini, section, "DirCount");
+    const int dirCount = std::min(ReadCount(ini, section, "DirCount"), budget);
+    budget -= dirCount;
     std::string directories;
     for (int m = 1; m <= dirCount; ++m) {
       const std::string directory = ReadProfileString(ini, section, Numbered("Directory", m), "");
@@ -60,11 +62,13 @@ TAliasFile ParseAliasText(std::string_view text) {
     file.DirAliasDirectories.push_back(std::move(directories));
   }
 
+  budget = MaxAliasTotalEntries;
   const int groupCount = ReadCount(ini, "QueryGroupList", "Count");
   for (int n = 1; n <= groupCount; ++n) {
     file.GroupNames.push_back(ReadProfileString(ini, "QueryGroupList", Numbered("Group", n), ""));
     const std::string section = Numbered("QueryGroup", n);
-    const int queryCount = ReadCount(ini, section, "QueryCount");
+    const int queryCount = std::min(ReadCount(ini, section, "QueryCount"), budget);
+    budget -= queryCount;
     TQueryGroup group;
     for (int m = 1; m <= queryCount; ++m) {
       std::string query = ReadProfileString(ini, section, Numbered("Query", m), "");

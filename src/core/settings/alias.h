@@ -43,6 +43,9 @@ inline constexpr uint64_t MaxAliasFileBytes = 4u * 1024u * 1024u;
 // Counts above this are read as this many entries, so that a damaged count
 // cannot make the program allocate without bound.
 inline constexpr int MaxAliasEntries = 1000;
+// All aliases together hold at most this many directory keys read, and all
+// groups together at most this many formulas; later counts read as what is left.
+inline constexpr int MaxAliasTotalEntries = 100000;
 
 // The program folder's "aliases.ini".
 std::string AliasFilePath(std::string_view programFolder, PathStyle style);

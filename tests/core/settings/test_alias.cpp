@@ -104,6 +104,18 @@ TEST(AliasFile, DamagedCountsStayBounded) {
       EXPECT_EQ(file.QueryGroups[0].Queries.size(), c.entries) << c.count;
     }
   }
+  // Every group claiming the most formulas: all groups together stop at the total.
+  std::string many = "[QueryGroupList]\nCount=1000\n";
+  for (int n = 1; n <= 1000; ++n) {
+    many += "[QueryGroup" + std::to_string(n) + "]\nQueryCount=1000\n";
+  }
+  const TAliasFile file = ParseAliasText(many);
+  ASSERT_EQ(file.QueryGroups.size(), 1000u);
+  size_t total = 0;
+  for (const TQueryGroup& group : file.QueryGroups) total += group.Queries.size();
+  EXPECT_EQ(total, static_cast<size_t>(MaxAliasTotalEntries));
+  EXPECT_EQ(file.QueryGroups[99].Queries.size(), 1000u);
+  EXPECT_TRUE(file.QueryGroups[100].Queries.empty());
 }
 
 }  // namespace
