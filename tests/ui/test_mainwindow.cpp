@@ -211,9 +211,13 @@ void TestMainWindow::controlsCaptionsAndNames() {
   QCOMPARE(window.btnTutorial->toolTip(), QStringLiteral("説明を表示"));
   QCOMPARE(window.cboSortType->count(), 10);
   QCOMPARE(window.cboListCount->itemText(3), QStringLiteral("すべて"));
-  // Dialog commands come with their dialogs.
-  QVERIFY(!window.mnuToolOption->isEnabled());
-  QVERIFY(!window.btnBrowseIndexPath->isEnabled());
+  // The settings dialogs' commands.
+  for (QAction* item : {window.mnuSelectDirectory, window.mnuSelectAlias, window.mnuSetNamazurc,
+                        window.mnuToolOption}) {
+    QVERIFY(item->isEnabled());
+  }
+  QVERIFY(window.btnBrowseIndexPath->isEnabled());
+  QVERIFY(window.btnSelectKeywordList->isEnabled());
   QCOMPARE(window.windowTitle(),
            QStringLiteral("tavirel for Namazu - [\"%1\"]").arg(QString::fromStdString(IndexPath())));
   QCOMPARE(QGuiApplication::applicationDisplayName(), window.windowTitle());

@@ -147,6 +147,7 @@ void TfrmMain::ConnectEvents() {
   connect(mnuHelpNamazuTutorial, &QAction::triggered, this,
           [this] { mnuHelpNamazuTutorialClick(); });
   connect(mnuHelpAbout, &QAction::triggered, this, [this] { mnuHelpAboutClick(); });
+  ConnectDialogCommands();
 
   // The document tabs.
   for (QPushButton* button : {btnNext, btnNextW}) {

@@ -239,6 +239,14 @@ class TfrmMain : public QMainWindow {
   void pmnuPopup();
   void mnuCopyClick();
 
+  // ---- Dialog commands ------------------------------------------------------------
+  void mnuSelectDirectoryClick();
+  void btnBrowseIndexPathClick();
+  void mnuSelectAliasClick();
+  void btnSelectKeywordListClick();
+  void mnuSetNamazurcClick();
+  void mnuToolOptionClick();
+
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -269,6 +277,9 @@ class TfrmMain : public QMainWindow {
   TSortKind CheckedSortKind() const;
   QAction* ListCountItem(int index) const;
   void PopupAt(QWidget* view, const QPoint& pos);
+  void ConnectDialogCommands();
+  // Adds the text as the newest recent directory and to the box's list.
+  void AddToRecentDirectories(const std::string& text);
 
   std::vector<QAction*> sortItems_;   // in the order of cboSortType's items
   bool shown_ = false;

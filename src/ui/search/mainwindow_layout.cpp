@@ -51,7 +51,6 @@ void TfrmMain::CreateControls() {
   btnBrowseIndexPath = new QPushButton(QStringLiteral("..."), pnlTarget);
   btnBrowseIndexPath->setObjectName(QStringLiteral("btnBrowseIndexPath"));
   btnBrowseIndexPath->setFixedWidth(28);
-  btnBrowseIndexPath->setEnabled(false);  // the directory dialog comes later
   targetRow->addWidget(lblIndexDir);
   targetRow->addWidget(cboIndexDir, 1);
   targetRow->addWidget(btnBrowseIndexPath);
@@ -79,7 +78,6 @@ void TfrmMain::CreateControls() {
   btnSelectKeywordList->setObjectName(QStringLiteral("btnSelectKeywordList"));
   btnSelectKeywordList->setText(QStringLiteral("..."));
   btnSelectKeywordList->setToolTip(QStringLiteral("一覧から選択"));
-  btnSelectKeywordList->setEnabled(false);  // the alias dialog comes later
   btnSearch = new QPushButton(QStringLiteral("検索(&G)"), pnlHeader);
   btnSearch->setObjectName(QStringLiteral("btnSearch"));
   firstRow->addWidget(lblKeyword);
@@ -255,11 +253,9 @@ void TfrmMain::CreateMenus() {
   mnuSelectDirectory =
       AddMenuItem(mnuSearchMenu, "mnuSelectDirectory", QStringLiteral("ディレクトリを選択(&D)..."));
   mnuSelectDirectory->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-  mnuSelectDirectory->setEnabled(false);
   mnuSelectAlias =
       AddMenuItem(mnuSearchMenu, "mnuSelectAlias", QStringLiteral("エイリアスから選択(&A)..."));
   mnuSelectAlias->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-  mnuSelectAlias->setEnabled(false);
   mnuSearchMenu->addSeparator();
   mnuRecentDirectory = AddSubMenu(mnuSearchMenu, "mnuRecentDirectory",
                                   QStringLiteral("最近使ったディレクトリ(&T)"));
@@ -376,12 +372,10 @@ void TfrmMain::CreateMenus() {
 
   mnuTool = AddSubMenu(nullptr, "mnuTool", QStringLiteral("ツール(&T)"));
   mnuSetNamazurc = AddMenuItem(mnuTool, "mnuSetNamazurc", QStringLiteral("namazurc の設定(&S)..."));
-  mnuSetNamazurc->setEnabled(false);
   mnuShowDriveInfo =
       AddMenuItem(mnuTool, "mnuShowDriveInfo", QStringLiteral("ドライブ情報の表示(&D)..."));
   mnuTool->addSeparator();
   mnuToolOption = AddMenuItem(mnuTool, "mnuToolOption", QStringLiteral("オプション(&O)..."));
-  mnuToolOption->setEnabled(false);
 
   mnuHelp = AddSubMenu(nullptr, "mnuHelp", QStringLiteral("ヘルプ(&H)"));
   mnuHelpStart = AddMenuItem(mnuHelp, "mnuHelpStart", QStringLiteral("検索式の入力方法(&F)..."));

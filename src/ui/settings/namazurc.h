@@ -1,0 +1,47 @@
+// TfrmSetNamazurc: whether and which namazurc file the searcher is given,
+// and whether the index directories are left to it; the file opens in the
+// desktop's editor.
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+#include <string>
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tavirel {
+
+// Opens a file in the editor without waiting for it; the path is Shift-JIS.
+// Tests replace it.
+using TEditorLauncher = std::function<void(const std::string& path)>;
+TEditorLauncher& EditorLauncher();
+void ResetEditorLauncher();
+
+class TfrmSetNamazurc : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TfrmSetNamazurc(QWidget* parent = nullptr);
+
+  QLabel* lblNamazurcPath = nullptr;
+  QLineEdit* edtNamazurcPath = nullptr;
+  QAction* edtNamazurcPathButton = nullptr;
+  QPushButton* btnEditNamazurc = nullptr;
+  QCheckBox* chkSetIndex = nullptr;
+  QCheckBox* chkUseNamazurc = nullptr;
+  QPushButton* btnOK = nullptr;
+  QPushButton* btnCancel = nullptr;
+
+  void FormCreate();
+  void chkUseNamazurcClick();
+  void btnOKClick();
+  void btnEditNamazurcClick();
+  void edtNamazurcPathButtonClick();
+};
+
+}  // namespace tavirel
