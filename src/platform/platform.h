@@ -45,6 +45,9 @@ bool ReadWholeFile(std::string_view path, std::string& contents, std::string* er
 bool WriteFileAtomic(std::string_view path, std::string_view contents,
                      std::string* error = nullptr);
 bool DeleteFile(std::string_view path, std::string* error = nullptr);
+// True when this user may create files in the existing folder `path` (the
+// kernel's own answer, so a read-only mount says no even to root).
+bool CanCreateFilesIn(std::string_view path);
 // Creates the folder and any missing parents; true when it exists afterwards.
 bool CreateFolders(std::string_view path, std::string* error = nullptr);
 

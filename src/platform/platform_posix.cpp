@@ -270,6 +270,14 @@ bool DeleteFile(std::string_view path, std::string* error) {
   return true;
 }
 
+bool CanCreateFilesIn(std::string_view path) {
+  auto native = Native(path, nullptr);
+  if (!native || native->empty()) return false;
+  struct stat st {};
+  if (::stat(native->c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  return ::access(native->c_str(), W_OK | X_OK) == 0;
+}
+
 bool CreateFolders(std::string_view path, std::string* error) {
   auto native = Native(path, error);
   if (!native) return false;

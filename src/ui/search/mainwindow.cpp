@@ -38,6 +38,7 @@
 #include "platform/platform.h"
 #include "ui/process/browser.h"
 #include "core/process/ucommon.h"
+#include "core/settings/appfolders.h"
 #include "ui/process/consolerun.h"
 #include "ui/widgets/msgbox.h"
 #include "ui/widgets/qtcodec.h"
@@ -171,7 +172,7 @@ void TfrmMain::ConnectEvents() {
 
 void TfrmMain::FormCreate() {
   const std::string& override = SettingsFileOverride();
-  InitSettings(override.empty() ? SettingsFileNameFor(platform::ProgramPath()) : override);
+  InitSettings(override.empty() ? CurrentAppFolders().SettingsFile : override);
   BuildDriveConstantList();
   ApplySettingsToWindow();
 }
@@ -576,7 +577,7 @@ void TfrmMain::RunSearch(const std::string& formula) {
       Settings.UseNamazurc == "1" &&
       platform::FileExists(NamazurcFilePath(Settings, DriveConstantList));
   const SearchCommand command = BuildSearchCommand(
-      Settings, ViewState(), formula, ResultFolder(Settings, platform::TempFolder(), programFolder),
+      Settings, ViewState(), formula, ResultFolder(Settings, platform::TempFolder(), CurrentAppFolders().WorkFolder),
       programFolder, DriveConstantList, namazurcExists);
   ResultFilePath = command.ResultFilePath;
 
@@ -1110,13 +1111,13 @@ void TfrmMain::mnuShowDriveInfoClick() {
 
 void TfrmMain::mnuHelpStartClick() {
   WebBrowser1->SetTag(0);
-  ShowInBrowser(StartHelpPath(ProgramFolder()));
+  ShowInBrowser(StartHelpPath(CurrentAppFolders().HelpRoot));
 }
 
 void TfrmMain::mnuHelpTavirelClick() {
   pnlTitle->setText(QStringLiteral("tavirel for Namazu ヘルプ"));
   WebBrowser1->SetTag(1);
-  ShowInBrowser(ProgramHelpPath(ProgramFolder()));
+  ShowInBrowser(ProgramHelpPath(CurrentAppFolders().HelpRoot));
 }
 
 void TfrmMain::ShowNamazuDoc(const char* page) {
