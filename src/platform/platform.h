@@ -66,4 +66,10 @@ std::string TempFolder();                       // without a trailing separator
 std::string ProgramPath();                      // the running executable
 std::string CanonicalPath(std::string_view path); // empty for a missing file
 
+// A descriptor that becomes readable (one byte per signal) when the process
+// is asked to end with SIGTERM, SIGHUP or SIGINT, as a desktop session does
+// at logout, so that the program can close its window as the user would;
+// -1 when it cannot be set up. Set up once; later calls give the same one.
+int WatchEndRequests();
+
 }  // namespace tavirel::platform
