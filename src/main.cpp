@@ -14,23 +14,32 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(QStringLiteral("tavirel for Namazu"));
   QApplication::setApplicationDisplayName(QStringLiteral("tavirel for Namazu"));
   QApplication::setDesktopFileName(QStringLiteral("tavirel"));
+  // Asked to end (the session logs out, kill): the window closes as the user
+  // would close it, so that the settings are saved as at every close. A
+  // request that comes before the window is up waits for it.
+  const int endRequests = tavirel::platform::WatchEndRequests();
   // Portable (beside the executable) or installed (the user's folders):
   // decided once, before anything is read or written.
   if (!tavirel::PrepareAppFolders(tavirel::platform::ProgramPath())) return 1;
   // Creating the window loads the settings and lays the window out.
   tavirel::TfrmMain window;
-  window.show();
-  // Asked to end (the session logs out, kill): close the window as the user
-  // would, so that the settings are saved as at every close.
-  const int endRequests = tavirel::platform::WatchEndRequests();
   if (endRequests >= 0) {
     auto* notifier = new QSocketNotifier(endRequests, QSocketNotifier::Read, &app);
     QObject::connect(notifier, &QSocketNotifier::activated, &window, [endRequests, &window] {
       char bytes[16];
       while (::read(endRequests, bytes, sizeof bytes) > 0) {
       }
+      // An open message box or dialog is answered as with Escape first, so
+      // that the window is not left waiting for it.
+      for (int i = 0; i < 16 && QApplication::activeModalWidget(); ++i) {
+        QApplication::activeModalWidget()->close();
+      }
       window.close();
     });
   }
+  window.show();
+  // Ended while its first show still waited for a message box: the window
+  // is closed and saved already, and there is no loop left to run.
+  if (window.isHidden()) return 0;
   return app.exec();
 }
