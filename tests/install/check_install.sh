@@ -84,6 +84,14 @@ grep -q '^mknmzOption=--use-kakasi -EHK --all' "$ini" || fail "no defaults in $i
 sed -i 's/^ListCount=20/ListCount=50/' "$ini"
 run_until "$prefix/bin/tavirel" "$home" "$ini"
 grep -q '^ListCount=50' "$ini" || fail "the settings did not survive a restart"
+# A read-only settings file in the configuration folder is left as it is.
+sed -i 's/^Sort=Score/Sort=Title/' "$ini"
+chmod a-w "$ini"
+cp -p "$ini" "$work/readonly-before.ini"
+run_until "$prefix/bin/tavirel" "$home" "$ini"
+cmp "$ini" "$work/readonly-before.ini" || fail "a read-only settings file was changed"
+[ "$(ls -A "$home/config/tavirel")" = "tavirel.ini" ] || fail "files beside a read-only settings file"
+chmod u+w "$ini"
 after="$(listing "$prefix")"
 [ "$before" = "$after" ] || { diff <(echo "$before") <(echo "$after") >&2; fail "files changed under the prefix"; }
 [ -z "$(ls -A "$home" | grep -v -e '^config$' -e '^cache$' -e '^output.txt$' -e '^data$' || true)" ] \
