@@ -68,7 +68,9 @@ class TestInstalled : public QObject {
 void TestInstalled::initTestCase() {
   QVERIFY(dir_.isValid());
   QVERIFY2(QFile::exists(Prefix() + QStringLiteral("/bin/tavirel")), qPrintable(Prefix()));
-  for (const char* name : {"docs", "idx", "tmp", "data"}) QDir(dir_.path()).mkdir(QLatin1String(name));
+  for (const char* name : {"docs", "idx", "tmp", "data"}) {
+    QDir(dir_.path()).mkdir(QLatin1String(name));
+  }
   std::ofstream(Home(QStringLiteral("docs/a.txt")).toStdString()) << "hello world apple banana\n";
   std::ofstream(Home(QStringLiteral("docs/b.txt")).toStdString()) << "apple cherry\n";
   const std::string command =

@@ -576,9 +576,11 @@ void TfrmMain::RunSearch(const std::string& formula) {
   const bool namazurcExists =
       Settings.UseNamazurc == "1" &&
       platform::FileExists(NamazurcFilePath(Settings, DriveConstantList));
-  const SearchCommand command = BuildSearchCommand(
-      Settings, ViewState(), formula, ResultFolder(Settings, platform::TempFolder(), CurrentAppFolders().WorkFolder),
-      programFolder, DriveConstantList, namazurcExists);
+  const std::string resultFolder =
+      ResultFolder(Settings, platform::TempFolder(), CurrentAppFolders().WorkFolder);
+  const SearchCommand command = BuildSearchCommand(Settings, ViewState(), formula, resultFolder,
+                                                   programFolder, DriveConstantList,
+                                                   namazurcExists);
   ResultFilePath = command.ResultFilePath;
 
   auto confirm = [this, external](const std::string& commandLine) {

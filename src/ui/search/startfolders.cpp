@@ -43,7 +43,9 @@ AppFolderFacts GatherAppFolderFacts(const std::string& programPath) {
                                                 QStringLiteral(TAVIREL_DATA_FROM_BIN));
   facts.InstalledDataFolder = Sjis(installedData);
   facts.InstalledDataPresent = !facts.InstalledDataFolder.empty() && HoldsHelp(installedData);
-  for (const QString& base : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+  const QStringList dataFolders =
+      QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
+  for (const QString& base : dataFolders) {
     const QString folder = QDir::cleanPath(base + QLatin1Char('/') + ProgramName);
     const std::string sjis = Sjis(folder);
     if (!sjis.empty() && HoldsHelp(folder)) facts.DataFolders.push_back(sjis);
@@ -74,7 +76,7 @@ bool PrepareAppFolders(const std::string& programPath) {
       std::string error;
       if (!platform::CreateFolders(folder, &error)) {
         ShowMessageBox(nullptr, QStringLiteral("エラー"),
-                       QStringLiteral("フォルダ %1 を作成できません。設定は保存されません。\n%2")
+                       QStringLiteral("フォルダ %1 を作成できません。\n%2")
                            .arg(SjisToQString(folder), SjisToQString(error)),
                        QMessageBox::Warning);
       }
