@@ -1,6 +1,7 @@
 // The program: the application object, where its files live, the main window
 // and the event loop.
 #include <QApplication>
+#include <QIcon>
 #include <QSocketNotifier>
 
 #include <unistd.h>
@@ -14,6 +15,9 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(QStringLiteral("tavirel for Namazu"));
   QApplication::setApplicationDisplayName(QStringLiteral("tavirel for Namazu"));
   QApplication::setDesktopFileName(QStringLiteral("tavirel"));
+  // The installed icon (hicolor theme), where the desktop can find it.
+  const QIcon icon = QIcon::fromTheme(QStringLiteral("tavirel"));
+  if (!icon.isNull()) QApplication::setWindowIcon(icon);
   // Asked to end (the session logs out, kill): the window closes as the user
   // would close it, so that the settings are saved as at every close. A
   // request that comes before the window is up waits for it.
