@@ -1,5 +1,7 @@
 # Shared by scripts/test and scripts/demo: installs the Debian packages that the
-# build, the tests and the demo need, where they are missing, and compiles the
+# build, the tests and the demo need, where they are missing (desktop-file-utils
+# and appstream validate the installed desktop files, dpkg-dev gives cpack the
+# package's library dependencies), and compiles the
 # Shift-JIS Japanese locale that the Namazu programs use for their messages.
 # Sourced, not run.
 
@@ -9,6 +11,7 @@ TAVIREL_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   namazu2 namazu2-index-tools libnkf-perl libtext-kakasi-perl nkf
   locales xvfb xauth fonts-noto-cjk
+  desktop-file-utils appstream dpkg-dev
 )
 
 tavirel_install_packages() {

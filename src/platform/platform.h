@@ -45,6 +45,9 @@ bool ReadWholeFile(std::string_view path, std::string& contents, std::string* er
 bool WriteFileAtomic(std::string_view path, std::string_view contents,
                      std::string* error = nullptr);
 bool DeleteFile(std::string_view path, std::string* error = nullptr);
+// True when this user may create files in the existing folder `path` (the
+// kernel's own answer, so a read-only mount says no even to root).
+bool CanCreateFilesIn(std::string_view path);
 // Creates the folder and any missing parents; true when it exists afterwards.
 bool CreateFolders(std::string_view path, std::string* error = nullptr);
 
@@ -62,5 +65,11 @@ bool SetCurrentFolder(std::string_view path, std::string* error = nullptr);
 std::string TempFolder();                       // without a trailing separator
 std::string ProgramPath();                      // the running executable
 std::string CanonicalPath(std::string_view path); // empty for a missing file
+
+// A descriptor that becomes readable (one byte per signal) when the process
+// is asked to end with SIGTERM, SIGHUP or SIGINT, as a desktop session does
+// at logout, so that the program can close its window as the user would;
+// -1 when it cannot be set up. Set up once; later calls give the same one.
+int WatchEndRequests();
 
 }  // namespace tavirel::platform

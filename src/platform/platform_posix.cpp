@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <iconv.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -270,6 +271,14 @@ bool DeleteFile(std::string_view path, std::string* error) {
   return true;
 }
 
+bool CanCreateFilesIn(std::string_view path) {
+  auto native = Native(path, nullptr);
+  if (!native || native->empty()) return false;
+  struct stat st {};
+  if (::stat(native->c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  return ::access(native->c_str(), W_OK | X_OK) == 0;
+}
+
 bool CreateFolders(std::string_view path, std::string* error) {
   auto native = Native(path, error);
   if (!native) return false;
@@ -393,6 +402,35 @@ std::string CanonicalPath(std::string_view path) {
   std::unique_ptr<char, void (*)(void*)> resolved(::realpath(native->c_str(), nullptr), std::free);
   if (!resolved) return std::string();
   return FromNative(resolved.get()).value_or(std::string());
+}
+
+namespace {
+
+int endRequestWriteEnd = -1;
+
+void OnEndRequest(int) {
+  const int saved = errno;
+  const char byte = 1;
+  // A full pipe already holds a request; nothing is lost by dropping this one.
+  [[maybe_unused]] ssize_t n = ::write(endRequestWriteEnd, &byte, 1);
+  errno = saved;
+}
+
+}  // namespace
+
+int WatchEndRequests() {
+  static const int readEnd = [] {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return -1;
+    endRequestWriteEnd = fds[1];
+    struct sigaction action {};
+    action.sa_handler = OnEndRequest;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(sig, &action, nullptr);
+    return fds[0];
+  }();
+  return readEnd;
 }
 
 }  // namespace tavirel::platform

@@ -13,7 +13,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/settings/appfolders.h"
 #include "ui/process/browser.h"
+#include "ui/widgets/qtcodec.h"
 
 #ifndef TAVIREL_VERSION
 #define TAVIREL_VERSION "0.1.0"
@@ -84,7 +86,7 @@ QString TfrmAbout::VersionText() {
 QString TfrmAbout::PageForTag(int tag) {
   switch (tag) {
     case 1:  // this program's own manual, beside the program
-      return QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath())
+      return QUrl::fromLocalFile(QDir(SjisToQString(CurrentAppFolders().HelpRoot))
                                      .filePath(QStringLiteral("help/index.html")))
           .toString();
     case 2: return QStringLiteral("http://www.namazu.org/");

@@ -38,6 +38,7 @@
 #include "platform/platform.h"
 #include "ui/process/browser.h"
 #include "core/process/ucommon.h"
+#include "core/settings/appfolders.h"
 #include "ui/process/consolerun.h"
 #include "ui/widgets/msgbox.h"
 #include "ui/widgets/qtcodec.h"
@@ -172,7 +173,7 @@ void TfrmMain::ConnectEvents() {
 
 void TfrmMain::FormCreate() {
   const std::string& override = SettingsFileOverride();
-  InitSettings(override.empty() ? SettingsFileNameFor(platform::ProgramPath()) : override);
+  InitSettings(override.empty() ? CurrentAppFolders().SettingsFile : override);
   BuildDriveConstantList();
   ApplySettingsToWindow();
 }
@@ -576,9 +577,11 @@ void TfrmMain::RunSearch(const std::string& formula) {
   const bool namazurcExists =
       Settings.UseNamazurc == "1" &&
       platform::FileExists(NamazurcFilePath(Settings, DriveConstantList));
-  const SearchCommand command = BuildSearchCommand(
-      Settings, ViewState(), formula, ResultFolder(Settings, platform::TempFolder(), programFolder),
-      programFolder, DriveConstantList, namazurcExists);
+  const std::string resultFolder =
+      ResultFolder(Settings, platform::TempFolder(), CurrentAppFolders().WorkFolder);
+  const SearchCommand command = BuildSearchCommand(Settings, ViewState(), formula, resultFolder,
+                                                   programFolder, DriveConstantList,
+                                                   namazurcExists);
   ResultFilePath = command.ResultFilePath;
 
   auto confirm = [this, external](const std::string& commandLine) {
@@ -1111,13 +1114,13 @@ void TfrmMain::mnuShowDriveInfoClick() {
 
 void TfrmMain::mnuHelpStartClick() {
   WebBrowser1->SetTag(0);
-  ShowInBrowser(StartHelpPath(ProgramFolder()));
+  ShowInBrowser(StartHelpPath(CurrentAppFolders().HelpRoot));
 }
 
 void TfrmMain::mnuHelpTavirelClick() {
   pnlTitle->setText(QStringLiteral("tavirel for Namazu ヘルプ"));
   WebBrowser1->SetTag(1);
-  ShowInBrowser(ProgramHelpPath(ProgramFolder()));
+  ShowInBrowser(ProgramHelpPath(CurrentAppFolders().HelpRoot));
 }
 
 void TfrmMain::ShowNamazuDoc(const char* page) {

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "core/settings/appfolders.h"
 #include "core/process/ucommon.h"
 #include "core/settings/dialogs.h"
 #include "core/settings/settings.h"
@@ -141,8 +142,7 @@ TfrmSelectAlias::TfrmSelectAlias(QWidget* parent) : QDialog(parent) {
 
 void TfrmSelectAlias::FormCreate() {
   const std::string& override = AliasFileOverride();
-  Aliases = LoadAliasFile(override.empty() ? AliasFilePath(ProgramFolder(), NativePathStyle)
-                                           : override);
+  Aliases = LoadAliasFile(override.empty() ? CurrentAppFolders().AliasesFile : override);
   TickedQueries.clear();
   lstDirAlias->clear();
   for (const std::string& name : Aliases.AliasNames) lstDirAlias->addItem(SjisToQString(name));
