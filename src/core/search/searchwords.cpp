@@ -233,7 +233,7 @@ struct UnitTables {
   std::array<Unit, 256> row81{};   // trail -> ASCII, 0 when none
   std::array<Unit, 128> lower{};
   std::array<bool, 128> alnum{};
-  UnitTables() {
+  constexpr UnitTables() {
     for (const auto& [trail, ascii] : kFullMarks) row81[trail] = static_cast<Unit>(ascii);
     for (int c = 0; c < 128; ++c) {
       lower[c] = static_cast<Unit>(c >= 'A' && c <= 'Z' ? c + 32 : c);
@@ -241,10 +241,8 @@ struct UnitTables {
     }
   }
 };
-const UnitTables& Tables() {
-  static const UnitTables tables;
-  return tables;
-}
+constexpr UnitTables kTables;
+constexpr const UnitTables& Tables() { return kTables; }
 
 inline Unit FoldDouble(uchar lead, uchar trail) {
   if (lead == 0x82) {
@@ -310,49 +308,71 @@ struct Pattern {
 
 struct RegexWord {
   std::wregex regex;
+  // A character every match begins with (0 when the pattern does not say):
+  // runs without it are not tried.
+  wchar_t first = 0;
 };
+
+wchar_t LeadingLiteral(const std::vector<Unit>& pattern) {
+  static constexpr std::wstring_view kSpecial = L"^$\\.*+?()[]{}|";
+  size_t i = pattern.empty() || pattern[0] != '^' ? 0 : 1;
+  if (i >= pattern.size()) return 0;
+  for (const Unit u : pattern)
+    if (u == '|') return 0;
+  const Unit u = pattern[i];
+  if (u < 128 && kSpecial.find(static_cast<wchar_t>(u)) != std::wstring_view::npos) return 0;
+  if (i + 1 < pattern.size()) {
+    const Unit next = pattern[i + 1];
+    if (next == '?' || next == '*' || next == '{') return 0;
+  }
+  return static_cast<wchar_t>(u < 128 ? Tables().lower[u] : u);
+}
 
 }  // namespace
 
 struct TWordFinder::Impl {
   std::vector<Pattern> patterns;
-  std::array<std::vector<uint16_t>, 256> byByte;  // start byte -> patterns
-  std::array<bool, 256> candidate{};
+  std::array<std::vector<uint16_t>, 256> byByte;  // first byte -> patterns
+  // One bit per pair of bytes that can start a pattern's first character.
+  std::array<uint64_t, 1024> candidate{};
   std::vector<RegexWord> regexes;
 
-  void AddStartBytes(uint16_t index, Unit first);
+  void IndexStarts();
   void MatchAt(std::string_view text, size_t i, bool prevAlnum, size_t runStart,
                std::vector<TByteRange>& out) const;
   void FindRegexes(std::string_view text, std::vector<TByteRange>& out) const;
 };
 
-void TWordFinder::Impl::AddStartBytes(uint16_t index, Unit first) {
-  std::array<bool, 256> bytes{};
-  if (first < 128) {
-    bytes[first] = true;
-    if (first >= 'a' && first <= 'z') bytes[first - 32] = true;
-    if (IsAlnumUnit(first)) bytes[0x82] = true;
-    for (const auto& [trail, ascii] : kFullMarks)
-      if (static_cast<Unit>(ascii) == first) bytes[0x81] = true;
-  } else if (first < 0x200) {
-    bytes[first & 0xFF] = true;
-  } else {
-    bytes[first >> 8] = true;
-    // Half-width katakana that come to this character, alone or with a mark.
-    for (int b = 0xA1; b <= 0xDF; ++b) {
-      for (const char mark : {'\0', '\xDE', '\xDF'}) {
-        std::string probe(1, static_cast<char>(b));
-        if (mark) probe.push_back(mark);
-        size_t pos = 0;
-        if (NextUnit(probe, pos) == first) bytes[b] = true;
-      }
+// The unit of the character that starts with every pair of bytes (the first
+// byte seen with the one after it; a text's last byte is seen with 0, which
+// gives the same unit).
+const std::vector<Unit>& PairUnits() {
+  static const std::vector<Unit> units = [] {
+    std::vector<Unit> v(65536);
+    for (int k = 0; k < 65536; ++k) {
+      const char pair[2] = {static_cast<char>(k >> 8), static_cast<char>(k & 0xFF)};
+      size_t pos = 0;
+      v[static_cast<size_t>(k)] = NextUnit(std::string_view(pair, 2), pos);
+    }
+    return v;
+  }();
+  return units;
+}
+
+void TWordFinder::Impl::IndexStarts() {
+  const std::vector<Unit>& units = PairUnits();
+  std::array<std::vector<bool>, 256> seen;
+  for (auto& v : seen) v.assign(patterns.size(), false);
+  for (size_t k = 0; k < units.size(); ++k) {
+    for (size_t p = 0; p < patterns.size(); ++p) {
+      if (patterns[p].parts.front().front() != units[k]) continue;
+      candidate[k >> 6] |= uint64_t{1} << (k & 63);
+      seen[k >> 8][p] = true;
     }
   }
-  for (int b = 0; b < 256; ++b) {
-    if (!bytes[b]) continue;
-    byByte[b].push_back(index);
-    candidate[b] = true;
-  }
+  for (size_t b = 0; b < 256; ++b)
+    for (size_t p = 0; p < patterns.size(); ++p)
+      if (seen[b][p]) byByte[b].push_back(static_cast<uint16_t>(p));
 }
 
 TWordFinder::TWordFinder(const std::vector<TSearchWord>& words) : impl_(new Impl) {
@@ -363,7 +383,8 @@ TWordFinder::TWordFinder(const std::vector<TSearchWord>& words) : impl_(new Impl
         std::wstring pattern(units.begin(), units.end());
         impl_->regexes.push_back({std::wregex(pattern, std::regex::ECMAScript |
                                                            std::regex::icase |
-                                                           std::regex::optimize)});
+                                                           std::regex::optimize),
+                                  LeadingLiteral(units)});
       } catch (const std::regex_error&) {
         // A pattern the engine cannot read marks nothing.
       }
@@ -386,10 +407,9 @@ TWordFinder::TWordFinder(const std::vector<TSearchWord>& words) : impl_(new Impl
     if (p.parts.empty()) continue;
     p.firstAlnum = IsAlnumUnit(p.parts.front().front());
     p.lastAlnum = IsAlnumUnit(p.parts.back().back());
-    const auto index = static_cast<uint16_t>(impl_->patterns.size());
     impl_->patterns.push_back(std::move(p));
-    impl_->AddStartBytes(index, impl_->patterns.back().parts.front().front());
   }
+  impl_->IndexStarts();
 }
 
 TWordFinder::~TWordFinder() = default;
@@ -452,11 +472,14 @@ void TWordFinder::Impl::FindRegexes(std::string_view text, std::vector<TByteRang
       auto [it, inserted] = asciiCache.try_emplace(run, false);
       if (inserted) {
         for (const RegexWord& r : regexes)
-          if (std::regex_search(run, r.regex)) it->second = true;
+          if ((!r.first || run.find(r.first) != std::wstring::npos) &&
+              std::regex_search(run, r.regex))
+            it->second = true;
       }
       if (it->second) out.push_back({offsets.front(), offsets.back()});
     } else {
       for (const RegexWord& r : regexes) {
+        if (r.first && run.find(r.first) == std::wstring::npos) continue;
         for (auto m = std::wsregex_iterator(run.begin(), run.end(), r.regex);
              m != std::wsregex_iterator(); ++m) {
           if (m->length(0) == 0) continue;
@@ -511,14 +534,18 @@ std::vector<TByteRange> TWordFinder::Find(std::string_view text) const {
                                 (t >= 0x81 && t <= 0x9A));
       }
       if (isAlnum && !prevAlnum) runStart = i;
-      if (d.candidate[c]) d.MatchAt(text, i, prevAlnum, runStart, found);
+      const size_t key = size_t{c} << 8 | (i + 1 < n ? s[i + 1] : 0);
+      if ((d.candidate[key >> 6] >> (key & 63)) & 1) d.MatchAt(text, i, prevAlnum, runStart, found);
       prevAlnum = isAlnum;
       i += length;
     }
   }
   if (!d.regexes.empty()) d.FindRegexes(text, found);
   if (found.empty()) return found;
-  std::sort(found.begin(), found.end(), [](const TByteRange& a, const TByteRange& b) {
+  if (!std::is_sorted(found.begin(), found.end(), [](const TByteRange& a, const TByteRange& b) {
+        return a.Start < b.Start;
+      }))
+    std::sort(found.begin(), found.end(), [](const TByteRange& a, const TByteRange& b) {
     return a.Start != b.Start ? a.Start < b.Start : a.End > b.End;
   });
   std::vector<TByteRange> merged;
