@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/jconv/jconvert.h"
 #include "core/process/ucommon.h"
 
 namespace tavirel {
@@ -34,6 +35,18 @@ constexpr std::string_view kSummaryBaseJa = "[\x8a\xee\x96\x7b]";
 constexpr std::string_view kSummaryAppendJa = "[\x92\xc7\x89\xc1]";
 
 bool StartsWith(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
+
+// The Japanese messages also in EUC-JP, as mknmz writes them: a line the
+// runner has not yet converted is still recognised.
+struct Messages {
+  std::string scanning, found, writing, nothing, base, append;
+};
+const Messages& EucMessages() {
+  static const Messages m{SjisToEuc(kScanningJa),     SjisToEuc(kFoundJa),
+                          SjisToEuc(kWritingJa),      SjisToEuc(kNothingJa),
+                          SjisToEuc(kSummaryBaseJa),  SjisToEuc(kSummaryAppendJa)};
+  return m;
+}
 
 // Digits at `i`; moves `i` past them. False when there is none or too many.
 bool ReadNumber(std::string_view s, size_t& i, int64_t& value) {
@@ -68,6 +81,7 @@ void TMknmzProgressParser::Reset(double now) {
 bool TMknmzProgressParser::FeedLine(std::string_view line, double now) {
   line = TrimBlanks(line);
   const TMknmzProgress before = progress_;
+  const Messages& euc = EucMessages();
   int64_t current = 0, total = 0;
   if (ParseMknmzFileLine(line, current, total)) {
     if (progress_.Total < 0) totalSeenAt_ = now;  // a run that printed no count (-s restart)
@@ -75,27 +89,33 @@ bool TMknmzProgressParser::FeedLine(std::string_view line, double now) {
     progress_.Current = current;
     progress_.Total = total;
     Estimate(now);
-  } else if (StartsWith(line, kScanningJa) || StartsWith(line, kScanningEn)) {
+  } else if (StartsWith(line, kScanningJa) || StartsWith(line, kScanningEn) ||
+             StartsWith(line, euc.scanning)) {
     progress_.Phase = TMknmzPhase::Scanning;
   } else if (line.find(kFoundJa) != std::string_view::npos ||
-             line.find(kFoundEn) != std::string_view::npos) {
+             line.find(kFoundEn) != std::string_view::npos ||
+             line.find(euc.found) != std::string_view::npos) {
     size_t i = 0;
     int64_t found = 0;
-    if (ReadNumber(line, i, found)) {
+    // Printed once a run; seen again (a line shown again after conversion)
+    // it changes nothing.
+    if (ReadNumber(line, i, found) && progress_.Total < 0) {
       progress_.Phase = TMknmzPhase::Indexing;
       progress_.Total = found;
       progress_.Current = 0;
       progress_.RemainingSeconds = -1;
       totalSeenAt_ = now;
     }
-  } else if (StartsWith(line, kWritingJa) || StartsWith(line, kWritingEn)) {
+  } else if (StartsWith(line, kWritingJa) || StartsWith(line, kWritingEn) ||
+             StartsWith(line, euc.writing)) {
     // Also printed in the middle of a large run; the file lines go on after it.
     progress_.Phase = TMknmzPhase::Writing;
-  } else if (StartsWith(line, kNothingJa) || StartsWith(line, kNothingEn)) {
+  } else if (StartsWith(line, kNothingJa) || StartsWith(line, kNothingEn) ||
+             StartsWith(line, euc.nothing)) {
     progress_.Phase = TMknmzPhase::NothingToIndex;
     progress_.RemainingSeconds = -1;
   } else if (line == kSummaryBaseJa || line == kSummaryAppendJa || line == "[Base]" ||
-             line == "[Append]") {
+             line == "[Append]" || line == euc.base || line == euc.append) {
     progress_.Phase = TMknmzPhase::Finished;
     progress_.RemainingSeconds = 0;
   }

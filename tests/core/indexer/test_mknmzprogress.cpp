@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,7 @@ TEST(MknmzProgress, RealConsoleOutput) {
       tavirel::testsupport::ReadBytes(TAVIREL_SHARED_DATA "/mknmz-console-5000.txt");
   ASSERT_FALSE(raw.empty());
   const std::string text = ConvertKanjiCode(raw, kcSjis);
+  const std::string_view rawText = raw;
   TMknmzProgressParser parser;
   parser.Reset(0);
   double now = 0;
@@ -108,4 +110,15 @@ TEST(MknmzProgress, RealConsoleOutput) {
   EXPECT_EQ(p.Total, 4999);
   EXPECT_EQ(totalDrops, 1);  // the zip file that gave no document: 5000 -> 4999
   EXPECT_GT(changes, 4999);
+
+  // Lines the runner has not converted yet (still EUC-JP) are read the same.
+  TMknmzProgressParser unconverted;
+  unconverted.Reset(0);
+  size_t lines = 0;
+  for (size_t at = 0, end; at < rawText.size() && lines < 6; at = end + 1, ++lines) {
+    end = std::min(rawText.find('\n', at), rawText.size());
+    unconverted.FeedLine(rawText.substr(at, end - at), 0);
+  }
+  EXPECT_EQ(unconverted.Progress().Total, 5000);
+  EXPECT_EQ(unconverted.Progress().Current, 1);
 }
