@@ -85,6 +85,25 @@ class TestTextView : public QObject {
     }
   }
 
+  void findsWordsInAnHtmlPage() {
+    // Frames, a table, an image and a no-break space each take positions of
+    // the document; the marks still land on the words.
+    QTextDocument doc;
+    doc.setHtml(QStringLiteral("<p>温泉&nbsp;linux</p><table><tr><td>会議</td><td>x Linux</td>"
+                               "</tr></table><p><img src=\"none.png\">namazu</p>"));
+    QStringList marked;
+    for (const TCharRange& r : FindWordsInDocument(
+             doc, TWordFinder(ExtractSearchWords(Sjis(QStringLiteral("linux 会議 namazu 温泉")))))) {
+      QTextCursor c(&doc);
+      c.setPosition(static_cast<int>(r.Start));
+      c.setPosition(static_cast<int>(r.End), QTextCursor::KeepAnchor);
+      marked << c.selectedText();
+    }
+    QCOMPARE(marked, (QStringList{QStringLiteral("温泉"), QStringLiteral("linux"),
+                                  QStringLiteral("会議"), QStringLiteral("Linux"),
+                                  QStringLiteral("namazu")}));
+  }
+
   void startsAtTheFirstWord() {
     // 300 lines; the word on line 200 (and, for the mail, in its header).
     QString text = QStringLiteral("Subject: 温泉\nFrom: a\n\n");

@@ -168,26 +168,27 @@ void TTextView::MarkVisibleUrls() {
   marking_ = false;
 }
 
-std::vector<TCharRange> TTextView::FindInDocument(const std::vector<TSearchWord>& words) const {
-  const TWordFinder finder(words);
+std::vector<TCharRange> FindWordsInDocument(const QTextDocument& document,
+                                            const TWordFinder& finder,
+                                            const std::string& sjisText) {
   if (finder.Empty()) return {};
-  const int64_t length = document()->characterCount() - 1;  // without the closing separator
+  const int64_t length = document.characterCount() - 1;  // without the closing separator
   auto count = [](const std::string& bytes) {
     return ToCharRanges(bytes, {{bytes.size(), bytes.size()}}).front().Start;
   };
   // The bytes shown, when every character of them is one of the view's:
   // a lead byte cut off at the very end is the only byte the view drops.
-  if (!shownText_.empty()) {
-    const int64_t chars = count(shownText_);
-    const auto last = static_cast<unsigned char>(shownText_.back());
+  if (!sjisText.empty()) {
+    const int64_t chars = count(sjisText);
+    const auto last = static_cast<unsigned char>(sjisText.back());
     const bool cutLead = (last >= 0x81 && last <= 0x9F) || (last >= 0xE0 && last <= 0xFC);
     if (chars == length || (cutLead && chars - 1 == length))
-      return ToCharRanges(shownText_, finder.Find(shownText_));
+      return ToCharRanges(sjisText, finder.Find(sjisText));
   }
-  // Otherwise the view's own text in Shift-JIS, one character for each of
-  // its characters: the two halves of a character beyond the BMP become two
-  // "?", and a character CP932 has not becomes its one substitute.
-  QString text = toPlainText();
+  // Otherwise the document's own text in Shift-JIS, one character for each
+  // of its characters: the two halves of a character beyond the BMP become
+  // two "?", and a character CP932 has not becomes its one substitute.
+  QString text = document.toPlainText();
   for (QChar& c : text)
     if (c.isSurrogate()) c = QLatin1Char('?');
   QStringEncoder encoder("CP932");
@@ -198,7 +199,7 @@ std::vector<TCharRange> TTextView::FindInDocument(const std::vector<TSearchWord>
 }
 
 int TTextView::HighlightWords(const std::vector<TSearchWord>& words) {
-  return SetHighlights(FindInDocument(words));
+  return SetHighlights(FindWordsInDocument(*document(), TWordFinder(words), shownText_));
 }
 
 int TTextView::SetHighlights(std::vector<TCharRange> ranges) {

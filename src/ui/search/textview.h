@@ -8,6 +8,7 @@
 #include <QAbstractSlider>
 #include <QPlainTextEdit>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QString>
 
 #include <string>
@@ -17,6 +18,15 @@
 #include "core/search/searchwords.h"
 
 namespace tavirel {
+
+// Where the words of a formula occur in a Qt text document (the text view's,
+// or the HTML view's page), in document positions. `sjisText`, when given,
+// is the Shift-JIS text the document was made from; it is searched as it is
+// when it matches the document character for character, else the
+// document's own text is.
+std::vector<TCharRange> FindWordsInDocument(const QTextDocument& document,
+                                            const TWordFinder& finder,
+                                            const std::string& sjisText = {});
 
 class TTextView : public QPlainTextEdit {
   Q_OBJECT
@@ -90,7 +100,6 @@ class TTextView : public QPlainTextEdit {
   QTextCursor CursorAtVisualLine(int visual) const;
   void MarkVisibleUrls();
   void MoveToHighlight(int index);
-  std::vector<TCharRange> FindInDocument(const std::vector<TSearchWord>& words) const;
 
   std::string documentPath_;
   std::string shownText_;             // the bytes shown, when they are Shift-JIS
