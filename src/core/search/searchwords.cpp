@@ -314,13 +314,13 @@ struct RegexWord {
 };
 
 wchar_t LeadingLiteral(const std::vector<Unit>& pattern) {
-  static constexpr std::wstring_view kSpecial = L"^$\\.*+?()[]{}|";
+  static constexpr std::wstring_view kRegexMarks = L"^$\\.*+?()[]{}|";
   size_t i = pattern.empty() || pattern[0] != '^' ? 0 : 1;
   if (i >= pattern.size()) return 0;
   for (const Unit u : pattern)
     if (u == '|') return 0;
   const Unit u = pattern[i];
-  if (u < 128 && kSpecial.find(static_cast<wchar_t>(u)) != std::wstring_view::npos) return 0;
+  if (u < 128 && kRegexMarks.find(static_cast<wchar_t>(u)) != std::wstring_view::npos) return 0;
   if (i + 1 < pattern.size()) {
     const Unit next = pattern[i + 1];
     if (next == '?' || next == '*' || next == '{') return 0;
@@ -332,13 +332,14 @@ wchar_t LeadingLiteral(const std::vector<Unit>& pattern) {
 
 struct TWordFinder::Impl {
   std::vector<Pattern> patterns;
-  std::array<std::vector<uint16_t>, 256> byByte;  // first byte -> patterns
+  // The patterns by the unit they begin with.
+  std::vector<std::pair<Unit, uint16_t>> byFirst;
   // One bit per pair of bytes that can start a pattern's first character.
   std::array<uint64_t, 1024> candidate{};
   std::vector<RegexWord> regexes;
 
   void IndexStarts();
-  void MatchAt(std::string_view text, size_t i, bool prevAlnum, size_t runStart,
+  void MatchAt(std::string_view text, size_t i, Unit first, bool prevAlnum, size_t runStart,
                std::vector<TByteRange>& out) const;
   void FindRegexes(std::string_view text, std::vector<TByteRange>& out) const;
 };
@@ -360,19 +361,16 @@ const std::vector<Unit>& PairUnits() {
 }
 
 void TWordFinder::Impl::IndexStarts() {
+  for (size_t p = 0; p < patterns.size(); ++p)
+    byFirst.emplace_back(patterns[p].parts.front().front(), static_cast<uint16_t>(p));
+  std::sort(byFirst.begin(), byFirst.end());
   const std::vector<Unit>& units = PairUnits();
-  std::array<std::vector<bool>, 256> seen;
-  for (auto& v : seen) v.assign(patterns.size(), false);
   for (size_t k = 0; k < units.size(); ++k) {
-    for (size_t p = 0; p < patterns.size(); ++p) {
-      if (patterns[p].parts.front().front() != units[k]) continue;
+    const auto it = std::lower_bound(byFirst.begin(), byFirst.end(),
+                                     std::pair<Unit, uint16_t>(units[k], 0));
+    if (it != byFirst.end() && it->first == units[k])
       candidate[k >> 6] |= uint64_t{1} << (k & 63);
-      seen[k >> 8][p] = true;
-    }
   }
-  for (size_t b = 0; b < 256; ++b)
-    for (size_t p = 0; p < patterns.size(); ++p)
-      if (seen[b][p]) byByte[b].push_back(static_cast<uint16_t>(p));
 }
 
 TWordFinder::TWordFinder(const std::vector<TSearchWord>& words) : impl_(new Impl) {
@@ -398,13 +396,9 @@ TWordFinder::TWordFinder(const std::vector<TSearchWord>& words) : impl_(new Impl
         if (!units.empty()) p.parts.push_back(std::move(units));
       }
     } else {
-      std::vector<Unit> units = UnitsOf(w.Text);
-      // Blanks inside a word (a full-width one typed inside it) never match
-      // across a line; drop words that are nothing but blanks.
-      if (std::all_of(units.begin(), units.end(), IsSpaceUnit)) continue;
-      p.parts.push_back(std::move(units));
+      p.parts.push_back(UnitsOf(w.Text));
     }
-    if (p.parts.empty()) continue;
+    if (p.parts.empty() || p.parts.front().empty()) continue;
     p.firstAlnum = IsAlnumUnit(p.parts.front().front());
     p.lastAlnum = IsAlnumUnit(p.parts.back().back());
     impl_->patterns.push_back(std::move(p));
@@ -418,11 +412,13 @@ TWordFinder& TWordFinder::operator=(TWordFinder&&) noexcept = default;
 
 bool TWordFinder::Empty() const { return impl_->patterns.empty() && impl_->regexes.empty(); }
 
-void TWordFinder::Impl::MatchAt(std::string_view text, size_t i, bool prevAlnum,
+void TWordFinder::Impl::MatchAt(std::string_view text, size_t i, Unit first, bool prevAlnum,
                                 size_t runStart, std::vector<TByteRange>& out) const {
   const size_t n = text.size();
-  for (const uint16_t index : byByte[static_cast<uchar>(text[i])]) {
-    const Pattern& p = patterns[index];
+  for (auto it = std::lower_bound(byFirst.begin(), byFirst.end(),
+                                  std::pair<Unit, uint16_t>(first, 0));
+       it != byFirst.end() && it->first == first; ++it) {
+    const Pattern& p = patterns[it->second];
     const bool wholeStart = p.match == TWordMatch::Word || p.match == TWordMatch::Prefix ||
                             p.match == TWordMatch::Phrase;
     const bool wholeEnd = p.match == TWordMatch::Word || p.match == TWordMatch::Suffix ||
@@ -466,8 +462,7 @@ void TWordFinder::Impl::FindRegexes(std::string_view text, std::vector<TByteRang
   std::vector<size_t> offsets;  // byte offset of each unit of the run, and its end
   bool runAscii = false;
   constexpr size_t kMaxRun = 4096;
-  auto flush = [&] {
-    if (run.empty()) return;
+  auto search = [&] {
     if (runAscii) {
       auto [it, inserted] = asciiCache.try_emplace(run, false);
       if (inserted) {
@@ -477,16 +472,24 @@ void TWordFinder::Impl::FindRegexes(std::string_view text, std::vector<TByteRang
             it->second = true;
       }
       if (it->second) out.push_back({offsets.front(), offsets.back()});
-    } else {
-      for (const RegexWord& r : regexes) {
-        if (r.first && run.find(r.first) == std::wstring::npos) continue;
-        for (auto m = std::wsregex_iterator(run.begin(), run.end(), r.regex);
-             m != std::wsregex_iterator(); ++m) {
-          if (m->length(0) == 0) continue;
-          const auto from = static_cast<size_t>(m->position(0));
-          out.push_back({offsets[from], offsets[from + static_cast<size_t>(m->length(0))]});
-        }
+      return;
+    }
+    for (const RegexWord& r : regexes) {
+      if (r.first && run.find(r.first) == std::wstring::npos) continue;
+      for (auto m = std::wsregex_iterator(run.begin(), run.end(), r.regex);
+           m != std::wsregex_iterator(); ++m) {
+        if (m->length(0) == 0) continue;
+        const auto from = static_cast<size_t>(m->position(0));
+        out.push_back({offsets[from], offsets[from + static_cast<size_t>(m->length(0))]});
       }
+    }
+  };
+  auto flush = [&] {
+    if (run.empty()) return;
+    try {
+      search();
+    } catch (const std::regex_error&) {
+      // The engine gave up on this run (too complex): it stays unmarked.
     }
     run.clear();
     offsets.clear();
@@ -518,6 +521,7 @@ std::vector<TByteRange> TWordFinder::Find(std::string_view text) const {
     const auto* s = reinterpret_cast<const uchar*>(text.data());
     const size_t n = text.size();
     const auto& alnum = Tables().alnum;
+    const std::vector<Unit>& units = PairUnits();
     bool prevAlnum = false;
     size_t runStart = 0;
     size_t i = 0;
@@ -535,7 +539,8 @@ std::vector<TByteRange> TWordFinder::Find(std::string_view text) const {
       }
       if (isAlnum && !prevAlnum) runStart = i;
       const size_t key = size_t{c} << 8 | (i + 1 < n ? s[i + 1] : 0);
-      if ((d.candidate[key >> 6] >> (key & 63)) & 1) d.MatchAt(text, i, prevAlnum, runStart, found);
+      if ((d.candidate[key >> 6] >> (key & 63)) & 1)
+        d.MatchAt(text, i, units[key], prevAlnum, runStart, found);
       prevAlnum = isAlnum;
       i += length;
     }

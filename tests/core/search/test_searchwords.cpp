@@ -63,7 +63,7 @@ TEST(SearchWords, FromFormulas) {
       {"温泉　旅館　and　温泉", "W:温泉 | W:旅館"},
       {"\"quick indexing", "W:quick | W:indexing"},
       {"東京都庁 or 大阪", "W:東京都庁 | W:大阪"},
-      {"ソフト*", "P:ソフト"},  // "ト" ends in 0x67, "ソ" in 0x5C: no wildcard inside
+      {"ソフト*", "P:ソフト"},
       {"", ""},
       {"and or not ( )", ""},
   };
