@@ -1,8 +1,6 @@
 #include "ui/search/textview.h"
 
 #include <QApplication>
-
-#include <algorithm>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextDocumentLayout>
@@ -11,6 +9,8 @@
 #include <QStringEncoder>
 #include <QTextBlock>
 #include <QTextLayout>
+
+#include <algorithm>
 
 #include "ui/process/browser.h"
 #include "ui/widgets/qtcodec.h"
