@@ -596,4 +596,39 @@ std::vector<TCharRange> ToCharRanges(std::string_view text,
   return out;
 }
 
+std::vector<TCharRange> FindWordsInSummaries(const ResultListParse& parse,
+                                             const TWordFinder& finder) {
+  std::vector<TCharRange> out;
+  if (finder.Empty() || parse.Hits.empty()) return out;
+  const std::string_view text = parse.Text;
+  size_t hit = 0;
+  size_t previousStart = 0, previousEnd = 0;  // bytes of the line above
+  int64_t previousChars = -1;                 // its first character, -1 for none
+  int64_t chars = 0;
+  size_t pos = 0;
+  while (pos < text.size() && hit < parse.Hits.size()) {
+    size_t end = text.find('\n', pos);
+    end = end == std::string_view::npos ? text.size() : end + 1;
+    size_t lineEnd = end;  // without CR LF
+    while (lineEnd > pos && (text[lineEnd - 1] == '\n' || text[lineEnd - 1] == '\r')) --lineEnd;
+    const int64_t lineChars = chars;
+    for (size_t i = pos; i < end; i += ResultCharLength(text, i)) ++chars;
+    // Hits whose file-name line starts on this line.
+    while (hit < parse.Hits.size() && parse.Hits[hit].UriStart < chars) {
+      const SearchHit& h = parse.Hits[hit++];
+      if (h.UriEnd <= h.UriStart || h.UriStart < lineChars || previousChars < 0 ||
+          previousChars <= h.TitleStart)
+        continue;  // no file-name line, or the line above is the title line
+      const std::string_view line = text.substr(previousStart, previousEnd - previousStart);
+      for (const TCharRange& r : ToCharRanges(line, finder.Find(line)))
+        out.push_back({r.Start + previousChars, r.End + previousChars});
+    }
+    previousStart = pos;
+    previousEnd = lineEnd;
+    previousChars = lineChars;
+    pos = end;
+  }
+  return out;
+}
+
 }  // namespace tavirel

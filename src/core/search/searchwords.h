@@ -25,6 +25,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/search/resultlist.h"
+
 namespace tavirel {
 
 enum class TWordMatch {
@@ -89,5 +91,11 @@ std::vector<TByteRange> FindSearchWords(std::string_view text,
 // one character.
 std::vector<TCharRange> ToCharRanges(std::string_view text,
                                      const std::vector<TByteRange>& ranges);
+
+// The occurrences in the summaries of a result list: in each hit, the line
+// just above its file-name line when that is not the title line (a list
+// without summaries has none). Offsets as the result list counts them.
+std::vector<TCharRange> FindWordsInSummaries(const ResultListParse& parse,
+                                             const TWordFinder& finder);
 
 }  // namespace tavirel

@@ -134,3 +134,28 @@ TEST(SearchWords, MalformedBytesAndCharacterOffsets) {
   EXPECT_TRUE(FindSearchWords("", ExtractSearchWords("x")).empty());
   EXPECT_TRUE(TWordFinder({}).Empty());
 }
+
+TEST(SearchWords, SummariesOfAResultList) {
+  // A result list as namazu writes it: a hit with a summary, one without
+  // (short form), and the words also in titles, authors and file names.
+  const std::string file = Sjis(
+      "検索結果\n\n検索式にマッチする 2 個の文書が見つかりました。\n\n"
+      "1. 温泉の案内 (スコア: 2)\n著者: 温泉 太郎\n日付: Mon, 15 Mar 2010\n"
+      "温泉旅館と ONSEN の話…\n/tmp/温泉.txt (529 bytes)\n\n\n\n\n"
+      "2. 温泉 (スコア: 1)\n/tmp/b.txt (24 bytes)\n\n\n\n\n現在のリスト: 1 - 2\n");
+  const ResultListParse parse = ParseResultText(file, 1, 2);
+  ASSERT_EQ(parse.Hits.size(), 2u);
+  const auto marks =
+      FindWordsInSummaries(parse, TWordFinder(ExtractSearchWords(Sjis("温泉 onsen"))));
+  std::vector<std::string> marked;
+  for (const TCharRange& r : marks) {
+    // Back to bytes of the rejoined text, counting characters as the list does.
+    size_t pos = 0, start = 0;
+    for (int64_t c = 0; c < r.End; ++c) {
+      if (c == r.Start) start = pos;
+      pos += ResultCharLength(parse.Text, pos);
+    }
+    marked.push_back(Utf8(parse.Text.substr(start, pos - start)));
+  }
+  EXPECT_EQ(marked, (std::vector<std::string>{"温泉", "ONSEN"}));
+}
