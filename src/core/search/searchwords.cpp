@@ -377,12 +377,19 @@ TWordFinder::TWordFinder(const std::vector<TSearchWord>& words) : impl_(new Impl
   for (const TSearchWord& w : words) {
     if (w.Match == TWordMatch::Regex) {
       try {
+        // The text is searched lower-cased: so are the pattern's letters,
+        // except the letter of an escape (\W is not \w), which spares the
+        // engine a case-blind comparison of every character.
         std::vector<Unit> units = UnitsOf(w.Text, false);
+        bool escaped = false;
+        for (Unit& u : units) {
+          if (!escaped && u < 128) u = Tables().lower[u];
+          escaped = !escaped && u == '\\';
+        }
         std::wstring pattern(units.begin(), units.end());
-        impl_->regexes.push_back({std::wregex(pattern, std::regex::ECMAScript |
-                                                           std::regex::icase |
-                                                           std::regex::optimize),
-                                  LeadingLiteral(units)});
+        impl_->regexes.push_back(
+            {std::wregex(pattern, std::regex::ECMAScript | std::regex::optimize),
+             LeadingLiteral(units)});
       } catch (const std::regex_error&) {
         // A pattern the engine cannot read marks nothing.
       }

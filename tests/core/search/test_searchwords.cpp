@@ -109,6 +109,7 @@ TEST(SearchWords, OccurrencesInShiftJisText) {
       {"/^inter/", "internet winter", "[internet] winter"},
       {"/インター?フェ[イー]ス/", "新しいインタフェースとインターフェイス",
        "新しい[インタフェース]と[インターフェイス]"},
+      {"/^LIN\\w+/ /^a\\D/", "Linux linuxes LIN ab a1", "[Linux] [linuxes] LIN [ab] a1"},
       {"/[/", "anything", "anything"},  // not a regular expression the engine reads
       // Overlapping words merge; a word that is absent marks nothing.
       {"東京 東京都 absent", "東京都へ", "[東京都]へ"},
