@@ -54,4 +54,15 @@ TEST(IndexStatus, FoldersThatAreNoIndex) {
   EXPECT_EQ(Utf8(IndexStatusText(ReadIndexStatus(dir.path()))),
             "文書 3 件、更新 2026/12/08 05:39、インデックスを更新中です");
   EXPECT_EQ(Utf8(IndexStatusText(TIndexStatus{})), "文書数不明");
+
+  // A long log is read from its end: the last update wins, and a count in
+  // NMZ.status is preferred to the log's.
+  std::string log;
+  while (log.size() < 200000) log += "Date:  Mon Jan  4 10:00:00 2021\nTotal Documents: 7\n";
+  log += "Date:  Sat Feb 27 18:30:59 2027\nTotal Documents: 9\n";
+  dir.Write("NMZ.log", log);
+  dir.Write("NMZ.status", "keys 1\n");
+  const TIndexStatus longLog = ReadIndexStatus(dir.path());
+  EXPECT_EQ(longLog.LastUpdate, (TIndexDate{2027, 2, 27, 18, 30, 59}));
+  EXPECT_EQ(longLog.Documents, 9);
 }
