@@ -55,8 +55,8 @@ TEST(IndexStatus, FoldersThatAreNoIndex) {
             "文書 3 件、更新 2026/12/08 05:39、インデックスを更新中です");
   EXPECT_EQ(Utf8(IndexStatusText(TIndexStatus{})), "文書数不明");
 
-  // A long log is read from its end: the last update wins, and a count in
-  // NMZ.status is preferred to the log's.
+  // A long log is read from its end: the last update wins, and without a
+  // count in NMZ.status the log's last one is taken.
   std::string log;
   while (log.size() < 200000) log += "Date:  Mon Jan  4 10:00:00 2021\nTotal Documents: 7\n";
   log += "Date:  Sat Feb 27 18:30:59 2027\nTotal Documents: 9\n";
