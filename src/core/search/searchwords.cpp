@@ -142,14 +142,9 @@ void AddPlainWord(std::vector<TSearchWord>& words, const std::string& text) {
     w.Match = TWordMatch::Regex;
     w.Text = text.substr(1, n - 2);
   } else {
-    const bool head = !text.empty() && text.front() == '*';
-    // A "*" after a lead byte is a trail byte, not a wildcard.
-    bool tail = false;
-    if (n >= 1 && text.back() == '*') {
-      size_t i = 0;
-      while (i < n && i + SjisCharLength(text, i) < n) i += SjisCharLength(text, i);
-      tail = i == n - 1;
-    }
+    // "*" (0x2A) is never the trail byte of a double-byte character.
+    const bool head = n >= 1 && text.front() == '*';
+    const bool tail = n >= 1 && text.back() == '*';
     const size_t from = head ? 1 : 0;
     const size_t to = tail && n > from ? n - 1 : n;
     w.Text = text.substr(from, to - from);
