@@ -461,9 +461,20 @@ void TWordFinder::Impl::FindRegexes(std::string_view text, std::vector<TByteRang
   // double-byte characters (the matched part marked).
   std::unordered_map<std::wstring, bool> asciiCache;
   std::wstring run;
-  std::vector<size_t> offsets;  // byte offset of each unit of the run, and its end
+  size_t runStart = 0, runEnd = 0;  // bytes of the run
   bool runAscii = false;
   constexpr size_t kMaxRun = 4096;
+  // The byte offset of each unit of the run and of its end, worked out only
+  // for a run that holds a match.
+  std::vector<size_t> offsets;
+  auto byteOffsets = [&] {
+    offsets.clear();
+    for (size_t p = runStart; p < runEnd;) {
+      offsets.push_back(p);
+      NextUnit(text, p);
+    }
+    offsets.push_back(runEnd);
+  };
   auto search = [&] {
     if (runAscii) {
       auto [it, inserted] = asciiCache.try_emplace(run, false);
@@ -473,14 +484,16 @@ void TWordFinder::Impl::FindRegexes(std::string_view text, std::vector<TByteRang
               std::regex_search(run, r.regex))
             it->second = true;
       }
-      if (it->second) out.push_back({offsets.front(), offsets.back()});
+      if (it->second) out.push_back({runStart, runEnd});
       return;
     }
+    offsets.clear();
     for (const RegexWord& r : regexes) {
       if (r.first && run.find(r.first) == std::wstring::npos) continue;
       for (auto m = std::wsregex_iterator(run.begin(), run.end(), r.regex);
            m != std::wsregex_iterator(); ++m) {
         if (m->length(0) == 0) continue;
+        if (offsets.empty()) byteOffsets();
         const auto from = static_cast<size_t>(m->position(0));
         out.push_back({offsets[from], offsets[from + static_cast<size_t>(m->length(0))]});
       }
@@ -494,7 +507,6 @@ void TWordFinder::Impl::FindRegexes(std::string_view text, std::vector<TByteRang
       // The engine gave up on this run (too complex): it stays unmarked.
     }
     run.clear();
-    offsets.clear();
   };
   size_t pos = 0;
   while (pos < text.size()) {
@@ -503,16 +515,16 @@ void TWordFinder::Impl::FindRegexes(std::string_view text, std::vector<TByteRang
     const bool ascii = IsAlnumUnit(u);
     const bool wide = u >= 0x8100 && !IsSpaceUnit(u);
     if ((!ascii && !wide) || (!run.empty() && ascii != runAscii) || run.size() >= kMaxRun) {
-      if (!offsets.empty()) offsets.push_back(start);
+      runEnd = start;
       flush();
     }
     if (ascii || wide) {
+      if (run.empty()) runStart = start;
       runAscii = ascii;
       run.push_back(static_cast<wchar_t>(u));
-      offsets.push_back(start);
     }
   }
-  if (!offsets.empty()) offsets.push_back(text.size());
+  runEnd = text.size();
   flush();
 }
 
