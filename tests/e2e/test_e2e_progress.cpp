@@ -24,38 +24,28 @@ namespace {
 
 using testsupport::TempDir;
 
-// A console view that hands every new line to the parser, with the time it
-// arrived.
-class ProgressView : public IConsoleView {
+// The lines as the index window's view keeps them.
+class LinesView : public IConsoleView {
  public:
-  TMknmzProgressParser parser;
-  std::vector<TMknmzProgress> changes;
   std::vector<std::string> lines{""};
-
-  ProgressView() { parser.Reset(Now()); }
-  static double Now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-  }
   int LineCount() const override { return static_cast<int>(lines.size()); }
-  void AppendLine(std::string_view line) override { Take(line); }
+  void AppendLine(std::string_view line) override { lines.emplace_back(line); }
   void InsertLine(int index, std::string_view line) override {
     lines.insert(lines.begin() + index, std::string(line));
-    Take(line);
   }
   void ReplaceLine(int index, std::string_view line) override {
     lines.at(static_cast<size_t>(index)) = std::string(line);
   }
   void ShowLastLine() override {}
-  int Tag() const override { return tag_; }
-  void SetTag(int tag) override { tag_ = tag; }
-
- private:
-  void Take(std::string_view line) {
-    if (parser.FeedLine(line, Now())) changes.push_back(parser.Progress());
-  }
-  int tag_ = 1;
+  int Tag() const override { return tag; }
+  void SetTag(int value) override { tag = value; }
+  int tag = 1;
 };
+
+double Now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 time_t ToTime(const TIndexDate& d) {
   std::tm tm{};
@@ -75,14 +65,15 @@ class MknmzLive : public ::testing::Test {
     if (!platform::FileExists("/usr/bin/mknmz") || !platform::FileExists("/usr/bin/perl"))
       GTEST_SKIP() << "mknmz is not installed";
   }
-  // One run; returns the view that watched it and the time span it took.
-  void Run(ProgressView& view, time_t& started, time_t& ended) {
+  // One run watched for progress; the changes seen and the time span.
+  void Run(TMknmzProgressWatcher& watcher, time_t& started, time_t& ended) {
     started = std::time(nullptr);
     ConsoleRunCallbacks callbacks;
     callbacks.processEvents = [] {};
     callbacks.showMessage = [](std::string_view) {};
+    watcher.Reset();
     ASSERT_NE(RunConsoleProcess("/usr/bin/perl /usr/bin/mknmz -O " + index_ + " " + corpus_,
-                                dir_.path(), psmCaptured, &view, callbacks),
+                                dir_.path(), psmCaptured, &watcher, callbacks),
               0);
     ended = std::time(nullptr);
   }
@@ -120,15 +111,19 @@ TEST_F(MknmzLive, ProgressAndIndexStatusOverUpdates) {
     SCOPED_TRACE(s.name);
     for (int n : s.add) WriteDoc(n);
     for (int n : s.remove) platform::DeleteFile(dir_.File("corpus/doc" + std::to_string(n) + ".txt"));
-    ProgressView view;
+    LinesView lines;
+    std::vector<TMknmzProgress> changes;
+    TMknmzProgressWatcher watcher(lines, Now,
+                                  [&](const TMknmzProgress& p) { changes.push_back(p); });
     time_t started = 0, ended = 0;
-    Run(view, started, ended);
-    const TMknmzProgress& p = view.parser.Progress();
+    Run(watcher, started, ended);
+    EXPECT_GT(lines.lines.size(), 3u);  // the output is shown as it is
+    const TMknmzProgress& p = watcher.Progress();
     EXPECT_EQ(p.Phase, s.phase);
     EXPECT_EQ(p.Total, s.total);
     // Every file is counted once, in order; nothing beyond what mknmz said.
     std::vector<int64_t> seen;
-    for (const TMknmzProgress& c : view.changes)
+    for (const TMknmzProgress& c : changes)
       if (c.Phase == TMknmzPhase::Indexing && c.Current > 0 &&
           (seen.empty() || seen.back() != c.Current))
         seen.push_back(c.Current);

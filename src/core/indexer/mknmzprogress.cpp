@@ -1,6 +1,7 @@
 #include "core/indexer/mknmzprogress.h"
 
 #include <cmath>
+#include <utility>
 
 #include "core/jconv/jconvert.h"
 #include "core/process/ucommon.h"
@@ -60,6 +61,27 @@ bool ReadNumber(std::string_view s, size_t& i, int64_t& value) {
 std::string Number(int64_t n) { return std::to_string(n); }
 
 }  // namespace
+
+TMknmzProgressWatcher::TMknmzProgressWatcher(
+    IConsoleView& inner, std::function<double()> clock,
+    std::function<void(const TMknmzProgress&)> changed)
+    : inner_(inner), clock_(std::move(clock)), changed_(std::move(changed)) {
+  parser_.Reset(clock_());
+}
+
+void TMknmzProgressWatcher::AppendLine(std::string_view line) {
+  inner_.AppendLine(line);
+  Read(line);
+}
+
+void TMknmzProgressWatcher::InsertLine(int index, std::string_view line) {
+  inner_.InsertLine(index, line);
+  Read(line);
+}
+
+void TMknmzProgressWatcher::Read(std::string_view line) {
+  if (parser_.FeedLine(line, clock_()) && changed_) changed_(parser_.Progress());
+}
 
 bool ParseMknmzFileLine(std::string_view line, int64_t& current, int64_t& total) {
   size_t i = 0;

@@ -9,8 +9,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+
+#include "core/process/runner.h"
 
 namespace tavirel {
 
@@ -43,6 +46,36 @@ class TMknmzProgressParser {
 
   TMknmzProgress progress_;
   double totalSeenAt_ = 0;  // when the count line came
+};
+
+// A console view for the captured runner that hands every line on to the
+// view that shows it and reads mknmz's progress from the lines as they
+// arrive. `clock` gives steady seconds; `changed` is called after each line
+// that changed the progress. Reset before each mknmz command.
+class TMknmzProgressWatcher : public IConsoleView {
+ public:
+  TMknmzProgressWatcher(IConsoleView& inner, std::function<double()> clock,
+                        std::function<void(const TMknmzProgress&)> changed);
+  void Reset() { parser_.Reset(clock_()); }
+  const TMknmzProgress& Progress() const { return parser_.Progress(); }
+
+  int LineCount() const override { return inner_.LineCount(); }
+  void AppendLine(std::string_view line) override;
+  void InsertLine(int index, std::string_view line) override;
+  // A line shown again in another code (the runner's late conversion) is
+  // not read again.
+  void ReplaceLine(int index, std::string_view line) override { inner_.ReplaceLine(index, line); }
+  void ShowLastLine() override { inner_.ShowLastLine(); }
+  int Tag() const override { return inner_.Tag(); }
+  void SetTag(int tag) override { inner_.SetTag(tag); }
+
+ private:
+  void Read(std::string_view line);
+
+  IConsoleView& inner_;
+  std::function<double()> clock_;
+  std::function<void(const TMknmzProgress&)> changed_;
+  TMknmzProgressParser parser_;
 };
 
 // Parses "n/N - ..." at the start of `line`; false when it is not one.
