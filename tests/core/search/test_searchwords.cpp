@@ -64,6 +64,7 @@ TEST(SearchWords, FromFormulas) {
       {"\"quick indexing", "W:quick | W:indexing"},
       {"東京都庁 or 大阪", "W:東京都庁 | W:大阪"},
       {"ソフト*", "P:ソフト"},
+      {"{ボート マラソン} ボ(", "Ph:ボート マラソン | W:ボ"},  // ボ = 83 7B "{", マ = 83 7D "}"
       {"", ""},
       {"and or not ( )", ""},
   };
