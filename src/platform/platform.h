@@ -38,6 +38,10 @@ bool SetReadOnly(std::string_view path, bool readOnly, std::string* error = null
 
 // Reads the whole file. Fails for a folder or an unreadable file.
 bool ReadWholeFile(std::string_view path, std::string& contents, std::string* error = nullptr);
+// Reads the last `maxBytes` bytes of the file (the whole of a smaller one),
+// for logs that only grow.
+bool ReadFileTail(std::string_view path, size_t maxBytes, std::string& contents,
+                  std::string* error = nullptr);
 // Replaces the file with `contents` so that the file is always either the old
 // or the new one: the text goes to a temporary file in the same folder, is
 // flushed to disk and renamed over the old one. The new file keeps the old

@@ -197,6 +197,44 @@ bool ReadWholeFile(std::string_view path, std::string& contents, std::string* er
   return true;
 }
 
+bool ReadFileTail(std::string_view path, size_t maxBytes, std::string& contents,
+                  std::string* error) {
+  contents.clear();
+  auto native = Native(path, error);
+  if (!native) return false;
+  int fd = ::open(native->c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    SetError(error, ErrnoText(errno));
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    SetError(error, S_ISDIR(st.st_mode) ? ErrnoText(EISDIR) : ErrnoText(errno));
+    ::close(fd);
+    return false;
+  }
+  const auto size = static_cast<uint64_t>(st.st_size);
+  const uint64_t from = size > maxBytes ? size - maxBytes : 0;
+  contents.resize(static_cast<size_t>(size - from));
+  size_t done = 0;
+  while (done < contents.size()) {
+    const ssize_t n = ::pread(fd, contents.data() + done, contents.size() - done,
+                              static_cast<off_t>(from + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      SetError(error, ErrnoText(errno));
+      ::close(fd);
+      contents.clear();
+      return false;
+    }
+    if (n == 0) break;  // the file shrank meanwhile
+    done += static_cast<size_t>(n);
+  }
+  contents.resize(done);
+  ::close(fd);
+  return true;
+}
+
 bool WriteFileAtomic(std::string_view path, std::string_view contents, std::string* error) {
   auto native = Native(path, error);
   if (!native) return false;

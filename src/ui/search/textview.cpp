@@ -6,8 +6,11 @@
 #include <QPlainTextDocumentLayout>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QStringEncoder>
 #include <QTextBlock>
 #include <QTextLayout>
+
+#include <algorithm>
 
 #include "ui/process/browser.h"
 #include "ui/widgets/qtcodec.h"
@@ -56,7 +59,15 @@ TTextView::TTextView(QWidget* parent) : QPlainTextEdit(parent) {
 
 void TTextView::ShowText(const std::string& text, TTextEncoding encoding, int bodyLine) {
   setUpdatesEnabled(false);
+  highlights_.clear();
+  current_ = -1;
+  shownText_ = encoding == TTextEncoding::ShiftJis ? text : std::string();
+  bodyLine_ = bodyLine;
+  // Clearing the selections reports an update; marking must not set new
+  // ones from inside this call.
+  marking_ = true;
   setExtraSelections({});
+  marking_ = false;
   const QString shown = encoding == TTextEncoding::Utf8
                             ? QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))
                             : SjisToQString(text);
@@ -112,6 +123,30 @@ void TTextView::MarkVisibleUrls() {
   format.setFontUnderline(true);
   format.setForeground(palette().link());
   const int bottom = viewport()->height();
+  QTextBlock last = firstVisibleBlock();
+  for (QTextBlock block = last; block.isValid(); block = block.next()) {
+    if (blockBoundingGeometry(block).translated(contentOffset()).top() > bottom) break;
+    last = block;
+  }
+  // Only the marked words that can be seen are handed to the view, so that a
+  // long text with many of them scrolls as fast as one without.
+  if (!highlights_.empty() && firstVisibleBlock().isValid()) {
+    const int64_t from = firstVisibleBlock().position();
+    const int64_t to = last.position() + last.length();
+    QTextCharFormat soft, strong;
+    soft.setBackground(QColor(255, 240, 160));
+    strong.setBackground(QColor(255, 190, 90));
+    auto it = std::lower_bound(highlights_.begin(), highlights_.end(), from,
+                               [](const TCharRange& r, int64_t p) { return r.End <= p; });
+    for (; it != highlights_.end() && it->Start < to; ++it) {
+      QTextEdit::ExtraSelection selection;
+      selection.cursor = QTextCursor(document());
+      selection.cursor.setPosition(static_cast<int>(it->Start));
+      selection.cursor.setPosition(static_cast<int>(it->End), QTextCursor::KeepAnchor);
+      selection.format = (it - highlights_.begin()) == current_ ? strong : soft;
+      selections.append(selection);
+    }
+  }
   for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
     if (blockBoundingGeometry(block).translated(contentOffset()).top() > bottom) break;
     for (const auto& span : UrlSpans(block.text())) {
@@ -125,11 +160,128 @@ void TTextView::MarkVisibleUrls() {
   }
   // Only on a change: setting them asks for another repaint.
   const QList<QTextEdit::ExtraSelection> current = extraSelections();
-  bool same = current.size() == selections.size();
+  bool same = !highlightsChanged_ && current.size() == selections.size();
   for (qsizetype i = 0; same && i < current.size(); ++i)
     same = current[i].cursor == selections[i].cursor;
+  highlightsChanged_ = false;
   if (!same) setExtraSelections(selections);
   marking_ = false;
+}
+
+std::vector<TCharRange> FindWordsInDocument(const QTextDocument& document,
+                                            const TWordFinder& finder,
+                                            const std::string& sjisText) {
+  if (finder.Empty()) return {};
+  const int64_t length = document.characterCount() - 1;  // without the closing separator
+  auto count = [](const std::string& bytes) {
+    return ToCharRanges(bytes, {{bytes.size(), bytes.size()}}).front().Start;
+  };
+  // The bytes shown, when every character of them is one of the view's:
+  // a lead byte cut off at the very end is the only byte the view drops.
+  if (!sjisText.empty()) {
+    const int64_t chars = count(sjisText);
+    const auto last = static_cast<unsigned char>(sjisText.back());
+    const bool cutLead = (last >= 0x81 && last <= 0x9F) || (last >= 0xE0 && last <= 0xFC);
+    if (chars == length || (cutLead && chars - 1 == length))
+      return ToCharRanges(sjisText, finder.Find(sjisText));
+  }
+  // Otherwise the document's own text in Shift-JIS, one character for each
+  // of its characters: the two halves of a character beyond the BMP become
+  // two "?", and a character CP932 has not becomes its one substitute.
+  QString text = document.toPlainText();
+  for (QChar& c : text)
+    if (c.isSurrogate()) c = QLatin1Char('?');
+  QStringEncoder encoder("CP932");
+  const QByteArray encoded = encoder.encode(text);
+  std::string bytes(encoded.constData(), static_cast<size_t>(encoded.size()));
+  if (count(bytes) != text.size()) bytes = QStringToSjisLossy(text);
+  return ToCharRanges(bytes, finder.Find(bytes));
+}
+
+int TTextView::HighlightWords(const std::vector<TSearchWord>& words) {
+  return SetHighlights(FindWordsInDocument(*document(), TWordFinder(words), shownText_));
+}
+
+int TTextView::SetHighlights(std::vector<TCharRange> ranges) {
+  highlights_ = std::move(ranges);
+  current_ = -1;
+  highlightsChanged_ = true;
+  if (!highlights_.empty()) {
+    int first = 0;
+    if (bodyLine_ >= 0) {
+      // A mail stays at its body unless the body holds a word.
+      const QTextBlock body = document()->findBlockByNumber(bodyLine_);
+      const int64_t bodyStart = body.isValid() ? body.position() : document()->characterCount();
+      first = static_cast<int>(
+          std::lower_bound(highlights_.begin(), highlights_.end(), bodyStart,
+                           [](const TCharRange& r, int64_t p) { return r.Start < p; }) -
+          highlights_.begin());
+    }
+    if (first < HighlightCount()) MoveToHighlight(first);
+  }
+  MarkVisibleUrls();
+  viewport()->update();
+  return HighlightCount();
+}
+
+void TTextView::ClearHighlights() { SetHighlights({}); }
+
+QString TTextView::HighlightPositionText() const {
+  return QStringLiteral("%1 / %2").arg(current_ + 1).arg(HighlightCount());
+}
+
+void TTextView::MoveToHighlight(int index) {
+  current_ = index;
+  highlightsChanged_ = true;
+  QTextCursor cursor(document());
+  cursor.setPosition(static_cast<int>(highlights_[static_cast<size_t>(index)].Start));
+  setTextCursor(cursor);
+  centerCursor();
+  MarkVisibleUrls();
+  viewport()->update();
+  emit HighlightPositionChanged(HighlightPositionText());
+}
+
+void TTextView::NextHighlight() {
+  if (highlights_.empty()) {
+    Beep();
+    return;
+  }
+  int next = 0;
+  if (current_ >= 0) {
+    next = (current_ + 1) % HighlightCount();
+  } else {
+    // Before the first move: the first one after the caret.
+    const int64_t caret = textCursor().position();
+    next = static_cast<int>(std::lower_bound(highlights_.begin(), highlights_.end(), caret,
+                                             [](const TCharRange& r, int64_t p) {
+                                               return r.Start < p;
+                                             }) -
+                            highlights_.begin()) %
+           HighlightCount();
+  }
+  MoveToHighlight(next);
+}
+
+void TTextView::PreviousHighlight() {
+  if (highlights_.empty()) {
+    Beep();
+    return;
+  }
+  const int count = HighlightCount();
+  int previous = count - 1;
+  if (current_ >= 0) {
+    previous = (current_ + count - 1) % count;
+  } else {
+    // Before the first move: the last one before the caret.
+    const int64_t caret = textCursor().position();
+    const int before = static_cast<int>(
+        std::lower_bound(highlights_.begin(), highlights_.end(), caret,
+                         [](const TCharRange& r, int64_t p) { return r.Start < p; }) -
+        highlights_.begin());
+    if (before > 0) previous = before - 1;
+  }
+  MoveToHighlight(previous);
 }
 
 void TTextView::Beep() {
@@ -172,6 +324,15 @@ void TTextView::keyPressEvent(QKeyEvent* event) {
   // First stage: every key.
   emit StatusTextRequested(SjisToQString(StatusTextTextPage));
   if (enter && shift && HasHtmlExtension(documentPath_)) emit OpenInBrowserRequested();
+
+  if (key == Qt::Key_F3 && !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))) {
+    if (shift)
+      PreviousHighlight();
+    else
+      NextHighlight();
+    event->accept();
+    return;
+  }
 
   // Second stage.
   if (enter) {

@@ -1,0 +1,116 @@
+// The index check before a search (ReadIndexStatus: the files namazu needs,
+// NMZ.status, the tail of NMZ.log, the lock file) against the search itself
+// (namazu started for the same index and waited for), in the same run.
+//
+// Builds an index of a generated corpus with mknmz, then gives its NMZ.log
+// the length of years of daily updates, which the check must not feel.
+// Prints the best and median time of the check, of the search, and of both
+// one after the other. The aim: the check adds under 1 ms.
+//
+// Usage: bench_indexstatus [runs [files]]   (defaults: 30 runs, 200 files)
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/search/indexstatus.h"
+#include "platform/platform.h"
+#include "platform/process.h"
+#include "process/benchcorpus.h"
+
+namespace {
+
+using namespace tavirel;
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+int RunHidden(const std::vector<std::string>& arguments, const std::string& workDir) {
+  platform::ProcessStartInfo info;
+  info.arguments = arguments;
+  info.workingFolder = workDir;
+  platform::ChildProcess child;
+  if (!child.Start(info).started) return -1;
+  return child.Wait();
+}
+
+struct Stats {
+  double best = 0, median = 0;
+};
+Stats Summarise(std::vector<double> ms) {
+  std::sort(ms.begin(), ms.end());
+  return {ms.front(), ms[ms.size() / 2]};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 30;
+  const int files = argc > 2 ? std::max(40, std::atoi(argv[2])) : 200;
+  const std::string namazu = "/usr/bin/namazu", perl = "/usr/bin/perl", mknmz = "/usr/bin/mknmz";
+  if (!platform::FileExists(namazu) || !platform::FileExists(mknmz)) {
+    std::printf("namazu or mknmz is not installed; nothing to measure.\n");
+    return 0;
+  }
+  std::error_code ec;
+  std::string root = (fs::temp_directory_path(ec) / "bench_indexstatus.XXXXXX").string();
+  if (mkdtemp(root.data()) == nullptr) return 1;
+  const std::string corpus = root + "/corpus", index = root + "/index";
+  bench::WriteMixedCorpus(corpus, files);
+  fs::create_directories(index, ec);
+  if (RunHidden({perl, mknmz, "-O", index, corpus}, root) != 0 ||
+      !platform::FileExists(index + "/NMZ.i")) {
+    std::fprintf(stderr, "could not build the index in %s\n", index.c_str());
+    fs::remove_all(root, ec);
+    return 1;
+  }
+  {
+    // About three years of daily updates.
+    std::ofstream log(index + "/NMZ.log", std::ios::app | std::ios::binary);
+    for (int day = 0; day < 1000; ++day)
+      log << "[Append]\nDate:                Tue Dec  8 05:39:21 2026\nAdded Documents:     1\n"
+             "Deleted Documents:   1\nSize (bytes):        14\nTotal Documents:     "
+          << files << "\nAdded Keywords:      3\nTotal Keywords:      435\n"
+             "Wakati:              module_kakasi -ieuc -oeuc -w\nSystem:              linux\n"
+             "Perl:                5.036000\nNamazu:              2.0.21\n\n";
+  }
+  std::printf("index of %d files, NMZ.log %.0f KB; %d runs, times in ms\n", files,
+              static_cast<double>(fs::file_size(index + "/NMZ.log", ec)) / 1024, runs);
+
+  const std::vector<std::string> search = {namazu, "--max=20", "--output=" + root + "/r.txt",
+                                           std::string(bench::SharedEnglishWord), index};
+  std::vector<double> check, road, both;
+  TIndexStatus status;
+  for (int i = 0; i <= runs; ++i) {  // the first round warms the caches
+    auto t0 = Clock::now();
+    status = ReadIndexStatus(index);
+    auto t1 = Clock::now();
+    RunHidden(search, root);
+    auto t2 = Clock::now();
+    status = ReadIndexStatus(index);
+    RunHidden(search, root);
+    auto t3 = Clock::now();
+    if (i == 0) continue;
+    check.push_back(Ms(t1 - t0));
+    road.push_back(Ms(t2 - t1));
+    both.push_back(Ms(t3 - t2));
+  }
+  const Stats c = Summarise(check), r = Summarise(road), b = Summarise(both);
+  std::printf("%-30s %8s %8s\n", "", "best", "median");
+  std::printf("%-30s %8.3f %8.3f   (%s)\n", "index check", c.best, c.median,
+              status.State == TIndexState::Index ? "an index" : "NOT an index");
+  std::printf("%-30s %8.3f %8.3f\n", "namazu search", r.best, r.median);
+  std::printf("%-30s %8.3f %8.3f\n", "check, then search", b.best, b.median);
+  std::printf("documents %lld, last update %04d/%02d/%02d; aim: the check under 1 ms\n",
+              static_cast<long long>(status.Documents), status.LastUpdate.Year,
+              status.LastUpdate.Month, status.LastUpdate.Day);
+  fs::remove_all(root, ec);
+  return 0;
+}
