@@ -6,7 +6,7 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tavirel for Namazu"));
-  QApplication::setApplicationDisplayName(QStringLiteral("tavirel for Namazu"));
+  // No application display name: Qt would append it to every window title.
   // Creating the window loads the settings and lays the window out.
   tavirel::TfrmMain window;
   window.show();

@@ -337,7 +337,9 @@ void TfrmMain::FormShow() {
 void TfrmMain::UpdateTitle() {
   const QString title = SjisToQString(MainWindowTitle(Settings.IndexDirectoriesText));
   setWindowTitle(title);
-  QGuiApplication::setApplicationDisplayName(title);
+  // The task bar shows the window's own title; the application title follows
+  // it for the captions of information messages.
+  SetApplicationTitle(title);
 }
 
 // ---- Layout ---------------------------------------------------------------------------
@@ -498,6 +500,10 @@ void TfrmMain::btnSearchClick() {
     return;
   }
   if (ValidateQuery()) return;
+  if (const auto refused = CheckExtraOptions(Settings)) {
+    ShowMessageBox(this, ErrorCaption, *refused, QMessageBox::Critical);
+    return;
+  }
   const QString formula = cboKeyword->currentText().trimmed();
   AddQueryToHistory(formula);
   RunSearch(std::string(TrimBlanks(QStringToSjisLossy(formula))));
@@ -605,7 +611,8 @@ void TfrmMain::RunSearch(const std::string& formula) {
   auto runner = [this](const std::string& commandLine, const std::string& workingFolder) {
     // The window takes no input while the searcher runs.
     setEnabled(false);
-    const intptr_t started = RunConsoleProcess(commandLine, workingFolder, psmHidden, nullptr);
+    const intptr_t started =
+        RunConsoleProcess(commandLine, workingFolder, psmHidden, nullptr, acNamazu);
     setEnabled(true);
     return started != 0 ? 1 : 0;
   };
@@ -628,7 +635,7 @@ void TfrmMain::RunSearch(const std::string& formula) {
     pgeChange();
     edtResult->ShowResultFile(ResultFilePath, SettingsInt(Settings.FileNameBlankLineNext, 0),
                               SettingsInt(Settings.FileNameSpaceFromEnd, 0),
-                              !mnuColored->isChecked());
+                              !mnuColored->isChecked(), UndecodedFileNames(Settings));
     if (Settings.ResultUseTempDir == "1") platform::DeleteFile(ResultFilePath);
   }
   const std::string indexText = QStringToSjisLossy(cboIndexDir->currentText());
@@ -766,7 +773,7 @@ bool TfrmMain::ShellOpen(const std::string& pathOrUrl) {
     // (a "#" in it is part of the name).
     std::string path = pathOrUrl;
     if (path.size() >= 7 && IsWord(std::string_view(path).substr(0, 7), "file://")) path.erase(0, 7);
-    auto utf8 = platform::Cp932ToUtf8(path);
+    auto utf8 = platform::NativePath(path);
     if (utf8 && !utf8->empty()) {
       url = QUrl::fromLocalFile(
           QString::fromUtf8(utf8->data(), static_cast<qsizetype>(utf8->size())));

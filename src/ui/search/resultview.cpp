@@ -112,7 +112,7 @@ TResultView::TResultView(QWidget* parent) : QPlainTextEdit(parent) {
 // ---- Loading -------------------------------------------------------------------
 
 bool TResultView::ShowResultFile(const std::string& path, int fileNameBlankLineNext,
-                                 int fileNameSpaceFromEnd, bool colored) {
+                                 int fileNameSpaceFromEnd, bool colored, bool fileNamesEncoded) {
   ClearResults();
 
   std::string bytes;
@@ -132,6 +132,9 @@ bool TResultView::ShowResultFile(const std::string& path, int fileNameBlankLineN
     return false;
   }
 
+  if (fileNamesEncoded) {
+    bytes = ReadableResultText(bytes, fileNameBlankLineNext, fileNameSpaceFromEnd);
+  }
   ResultListParse parse = ParseResultText(bytes, fileNameBlankLineNext, fileNameSpaceFromEnd);
   std::string().swap(bytes);
   const QString viewText = ViewTextFromResultText(parse.Text);

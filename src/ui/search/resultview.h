@@ -40,9 +40,11 @@ class TResultView : public QPlainTextEdit {
   // `colored`, colours titles (blue, bold, underlined) and file names (teal).
   // The caret ends at offset 0 with nothing selected. An empty file or one that
   // cannot be read is reported in a message box and leaves the view empty.
-  // Returns true when a hit list was found.
+  // Returns true when a hit list was found. `fileNamesEncoded`: the searcher
+  // wrote undecoded file names (namazu --no-decode-uri), which are shown
+  // decoded (ReadableResultText).
   bool ShowResultFile(const std::string& path, int fileNameBlankLineNext,
-                      int fileNameSpaceFromEnd, bool colored);
+                      int fileNameSpaceFromEnd, bool colored, bool fileNamesEncoded = false);
   // The same with FileNameBlankLineNext and FileNameSpaceFromEnd from `settings`.
   bool ShowResultFile(const std::string& path, const TSettings& settings, bool colored);
 

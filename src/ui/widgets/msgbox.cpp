@@ -27,8 +27,19 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, std::string_view cap
                         defaultButton);
 }
 
+namespace {
+QString& StoredApplicationTitle() {
+  static QString title;
+  return title;
+}
+}  // namespace
+
+// Kept apart from Qt's application display name: Qt appends that name to the
+// title of every window, which would double the main window's caption.
+void SetApplicationTitle(const QString& title) { StoredApplicationTitle() = title; }
+
 QString ApplicationTitle() {
-  QString title = QGuiApplication::applicationDisplayName();
+  const QString& title = StoredApplicationTitle();
   return title.isEmpty() ? QCoreApplication::applicationName() : title;
 }
 

@@ -21,7 +21,9 @@ QMessageBox::StandardButton ShowMessageBox(
     QMessageBox::StandardButtons buttons = QMessageBox::Ok,
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
-// The application's title, the caption of information messages.
+// The application's title, the caption of information messages: the main
+// window's caption once it has one, else the application name.
 QString ApplicationTitle();
+void SetApplicationTitle(const QString& title);
 
 }  // namespace tavirel

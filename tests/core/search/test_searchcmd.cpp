@@ -107,8 +107,8 @@ TEST(SearchCommand, DefaultSettingsGiveTheDocumentedLine) {
   SearchCommand command = BuildSearchCommand(DefaultSettings(), {}, "foo", "/tmp",
                                              "/opt/tavirel", NoDrives, false);
   EXPECT_EQ(command.CommandLine,
-            "\"/usr/bin/namazu\" --sort=score --max=20 --output=\"/tmp/result.txt\" \"foo\" "
-            "\"/var/lib/namazu/index\"");
+            "\"/usr/bin/namazu\" --sort=score --max=20 --no-decode-uri "
+            "--output=\"/tmp/result.txt\" -- \"foo\" \"/var/lib/namazu/index\"");
   EXPECT_EQ(command.ResultFilePath, "/tmp/result.txt");
 }
 
@@ -223,23 +223,24 @@ TEST(SearchCommand, NamazuAndPnamazuForms) {
   };
   const Case cases[] = {
       {"0", "1", true, "Text",
-       "\"/usr/bin/namazu\" --sort=score --max=20 --config=\"/etc/namazu/namazurc\" "
-       "--output=\"/tmp/result.txt\" \"foo\" \"/var/lib/namazu/index\""},
+       "\"/usr/bin/namazu\" --sort=score --max=20 --no-decode-uri "
+       "--config=\"/etc/namazu/namazurc\" --output=\"/tmp/result.txt\" -- \"foo\" "
+       "\"/var/lib/namazu/index\""},
       {"1", "1", true, "Text",
        "\"/usr/bin/perl\" \"/usr/local/pnamazu/pnamazu.pl\" --sort=score --max=20 "
-       "-f \"/etc/namazu/namazurc\" -o \"/tmp/result.txt\" \"foo\" \"/var/lib/namazu/index\""},
+       "-f \"/etc/namazu/namazurc\" -o \"/tmp/result.txt\" -- \"foo\" \"/var/lib/namazu/index\""},
       {"1", "0", true, "Text",
        "\"/usr/bin/perl\" \"/usr/local/pnamazu/pnamazu.pl\" --sort=score --max=20 "
-       "-o \"/tmp/result.txt\" \"foo\" \"/var/lib/namazu/index\""},
+       "-o \"/tmp/result.txt\" -- \"foo\" \"/var/lib/namazu/index\""},
       {"0", "1", false, "Text",
-       "\"/usr/bin/namazu\" --sort=score --max=20 --output=\"/tmp/result.txt\" \"foo\" "
-       "\"/var/lib/namazu/index\""},
+       "\"/usr/bin/namazu\" --sort=score --max=20 --no-decode-uri "
+       "--output=\"/tmp/result.txt\" -- \"foo\" \"/var/lib/namazu/index\""},
       {"0", "0", false, "WebBrowser",
        "\"/usr/bin/namazu\" --sort=score --max=20 --html --output=\"/tmp/result.html\" "
-       "\"foo\" \"/var/lib/namazu/index\""},
+       "-- \"foo\" \"/var/lib/namazu/index\""},
       {"1", "0", false, "WebBrowser",
        "\"/usr/bin/perl\" \"/usr/local/pnamazu/pnamazu.pl\" --sort=score --max=20 -h "
-       "-o \"/tmp/result.html\" \"foo\" \"/var/lib/namazu/index\""},
+       "-o \"/tmp/result.html\" -- \"foo\" \"/var/lib/namazu/index\""},
   };
   for (const Case& c : cases) {
     TSettings s = DefaultSettings();
@@ -260,9 +261,9 @@ TEST(SearchCommand, ProgramAndDirectoryPathsAreExpanded) {
   s.UseNamazurc = "1";
   EXPECT_EQ(NamazurcFilePath(s, drives), "/mnt/data/rc");
   EXPECT_EQ(Build(s, {}, "foo", true, drives),
-            "\"/opt/tavirel/./bin/namazu\" --sort=score --max=20 --config=\"/mnt/data/rc\" "
-            "--output=\"/tmp/result.txt\" \"foo\" \"/opt/tavirel/./index\" "
-            "\"/mnt/data/idx\" \"/media/cd/i\"\"x\" +news");
+            "\"/opt/tavirel/./bin/namazu\" --sort=score --max=20 --no-decode-uri "
+            "--config=\"/mnt/data/rc\" --output=\"/tmp/result.txt\" -- \"foo\" "
+            "\"/opt/tavirel/./index\" \"/mnt/data/idx\" \"/media/cd/i\\\"x\" +news");
 
   // The Perl searcher's paths are passed as stored.
   s.Usepnamazu = "1";
@@ -276,8 +277,8 @@ TEST(SearchCommand, ExtraOptionsAreTrimmedAndFollowedByABlank) {
   TSettings s = DefaultSettings();
   s.namazuOption = "  -n 5 \t";
   EXPECT_EQ(Build(s),
-            "\"/usr/bin/namazu\" --sort=score --max=20 --output=\"/tmp/result.txt\" -n 5 "
-            "\"foo\" \"/var/lib/namazu/index\"");
+            "\"/usr/bin/namazu\" --sort=score --max=20 --no-decode-uri "
+            "--output=\"/tmp/result.txt\" -n 5 -- \"foo\" \"/var/lib/namazu/index\"");
 }
 
 TEST(SearchCommand, IndexDirectoryItems) {
@@ -298,7 +299,7 @@ TEST(SearchCommand, IndexDirectoryItems) {
        " +mail \"/other\" +news +2"},
       {"0", "0", "1", {"/idx", "/idx/mail"}, " \"/idx\" \"/idx/mail\""},
       {"1", "0", "1", {"/IDX", "/idx/mail"}, " \"/idx/mail\""},
-      {"0", "0", "0", {"/a b", "+x y"}, " \"/a b\" +x y"},
+      {"0", "0", "0", {"/a b", "+x y"}, " \"/a b\" \"+x y\""},
       {"0", "0", "0", {"/data/" + hyo, "/data/" + soft}, " \"/data/\x95\x5c\" \"/data/\x83\x5c\x83\x74\x83\x67\""},
       {"1", "0", "1", {"/data/" + hyo, "/data/" + hyo + "/mail"}, " +mail"},
       {"1", "0", "1", {"/idx", "/idx/" + hyo}, " +\x95\x5c"},
@@ -359,9 +360,9 @@ TEST(SearchCommand, SearcherReceivesTheFormulaAsOneArgument) {
   s.IndexDirectories = {"/data/\x95\x5c", "/idx/a b"};
   for (const std::string& formula : formulas) {
     const std::vector<std::string> args = SplitLikeWindows(Build(s, {}, formula));
-    const std::vector<std::string> expected = {"/usr/bin/namazu", "--sort=score", "--max=20",
-                                               "--output=/tmp/result.txt", formula,
-                                               "/data/\x95\x5c", "/idx/a b"};
+    const std::vector<std::string> expected = {
+        "/usr/bin/namazu", "--sort=score", "--max=20", "--no-decode-uri",
+        "--output=/tmp/result.txt", "--", formula, "/data/\x95\x5c", "/idx/a b"};
     EXPECT_EQ(args, expected) << formula;
   }
 }
@@ -370,13 +371,13 @@ TEST(SearchCommand, FormulaBeginningWithADashIsNotTakenForOptions) {
   TSettings s = DefaultSettings();
   for (const std::string formula : {"-o notes.txt", "--help", "-"}) {
     const std::vector<std::string> args = SplitLikeWindows(Build(s, {}, formula));
-    const std::vector<std::string> expected = {"/usr/bin/namazu", "--sort=score", "--max=20",
-                                               "--output=/tmp/result.txt", "--", formula,
-                                               "/var/lib/namazu/index"};
+    const std::vector<std::string> expected = {
+        "/usr/bin/namazu", "--sort=score", "--max=20", "--no-decode-uri",
+        "--output=/tmp/result.txt", "--", formula, "/var/lib/namazu/index"};
     EXPECT_EQ(args, expected) << formula;
   }
   // A dash inside the formula is left alone.
-  EXPECT_EQ(SplitLikeWindows(Build(s, {}, "a -b"))[4], "a -b");
+  EXPECT_EQ(SplitLikeWindows(Build(s, {}, "a -b"))[6], "a -b");
 }
 
 // ---- Checks ----------------------------------------------------------------------------
