@@ -154,6 +154,15 @@ std::vector<ArgumentCode> Classify(const OptionTable& table,
   return codes;
 }
 
+// A character as the command-line splitter takes it: a lead byte and a
+// trail byte together, any other byte alone.
+size_t CharLength(std::string_view text, size_t i) {
+  const auto c = static_cast<unsigned char>(text[i]);
+  if (!IsSjisLeadByte(c) || i + 1 >= text.size()) return 1;
+  const auto t = static_cast<unsigned char>(text[i + 1]);
+  return ((t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFC)) ? 2 : 1;
+}
+
 size_t FirstOptionIndex(const std::vector<std::string>& arguments) {
   return !arguments.empty() && IsPerl(arguments.front()) ? 2 : 1;
 }
@@ -165,19 +174,27 @@ std::string QuoteArgument(std::string_view text) {
   out.reserve(text.size() + 8);
   out += '"';
   size_t backslashes = 0;  // backslashes written since the last other character
+  bool loneLead = false;   // the last byte written is a lead byte standing alone
   for (size_t i = 0; i < text.size();) {
-    const size_t len = SjisCharLength(text, i);
+    const size_t len = CharLength(text, i);
     const char c = text[i];
     if (len == 1 && c == '\\') {
       ++backslashes;
     } else {
       if (len == 1 && c == '"') {
-        // The backslashes before a quote are doubled, the quote escaped.
-        out.append(backslashes + 1, '\\');
+        if (loneLead) {
+          // A backslash would pair with the lead byte as its trail byte;
+          // inside quotes a doubled quote is a quote as well.
+          out += '"';
+        } else {
+          // The backslashes before a quote are doubled, the quote escaped.
+          out.append(backslashes + 1, '\\');
+        }
       }
       backslashes = 0;
     }
     out.append(text.substr(i, len));
+    loneLead = len == 1 && IsSjisLeadByte(static_cast<unsigned char>(c));
     i += len;
   }
   // Backslashes before the closing quote are doubled as well.
