@@ -1,3 +1,6 @@
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QLineEdit>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -67,6 +70,8 @@ class TestMainWindow : public QObject {
   void searchFillsTheList();
   void searchFindsJapaneseText();
   void openHitRoutes();
+  void enterAndFocusInTheFormulaBox();
+  void currentHitIsMarked();
   void historyOrderAndSaving();
   void listCountAtStart_data();
   void listCountAtStart();
@@ -326,6 +331,82 @@ void TestMainWindow::openHitRoutes() {
   window.edtResult->setFocus();
   QTest::keyClick(window.edtResult, Qt::Key_Escape);
   QTRY_VERIFY(window.cboKeyword->hasFocus());
+  window.close();
+}
+
+// The caret starts in the formula box, start page or not, and Enter there
+// always does what the search button does.
+void TestMainWindow::enterAndFocusInTheFormulaBox() {
+  for (const char* explanation : {"0", "1"}) {
+    WriteSettings(std::string("[Window]\r\nShowExplanation=") + explanation +
+                  "\r\n[Search]\r\nFormulaHistoryCount=2\r\nHistory1=cherry apple\r\n");
+    TfrmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window.cboKeyword));
+
+    // An empty formula: the button's message.
+    BoxSeen box;
+    AnswerNextBox(&box, QMessageBox::Ok);
+    QTest::keyClick(window.cboKeyword, Qt::Key_Return);
+    QVERIFY(box.seen);
+    QCOMPARE(box.text, QStringLiteral("検索式を入力してください。"));
+
+    // The first Enter after typing searches for what the box shows, also
+    // while the history completer offers the rest of an entry ("cher" shown
+    // as "cher[ry apple]") and after the focus went elsewhere and came back.
+    // Keys reach the box itself or its line edit; both are tried.
+    for (QWidget* target : {static_cast<QWidget*>(window.cboKeyword),
+                            static_cast<QWidget*>(window.cboKeyword->lineEdit())}) {
+      window.edtResult->setFocus();
+      window.cboKeyword->setFocus();
+      window.cboKeyword->lineEdit()->setText(QStringLiteral("cherry apple"));
+      window.cboKeyword->lineEdit()->setSelection(4, 8);
+      window.edtResult->ClearResults();
+      QTest::keyClick(target, Qt::Key_Return);
+      QCOMPARE(window.cboKeyword->itemText(0), QStringLiteral("cherry apple"));
+      QCOMPARE(window.edtResult->HitCount(), 1);
+      window.cboKeyword->setEditText(QStringLiteral("banana"));
+      QTest::keyClick(target, Qt::Key_Enter);
+      QCOMPARE(window.cboKeyword->itemText(0), QStringLiteral("banana"));
+    }
+    window.close();
+  }
+}
+
+// The hit Enter would open carries a light background over its title line,
+// follows N and P, and is the last opened hit after reading documents.
+void TestMainWindow::currentHitIsMarked() {
+  WriteSettings("");
+  TfrmMain window;
+  window.show();
+  Search(window, QStringLiteral("apple"));
+  QCOMPARE(window.edtResult->HitCount(), 3);
+  const QString text = window.edtResult->toPlainText();
+  auto markedLine = [&window] {
+    const auto marks = window.edtResult->extraSelections();
+    return marks.size() == 1 ? marks[0].cursor.block().text() : QString();
+  };
+  QCOMPARE(window.edtResult->MarkedHit(), 0);
+  QVERIFY(markedLine().startsWith(QStringLiteral("1. ")));
+  window.edtResult->setFocus();
+  QTest::keyClick(window.edtResult, Qt::Key_N);
+  QTest::keyClick(window.edtResult, Qt::Key_N);
+  QCOMPARE(window.edtResult->MarkedHit(), 1);
+  QVERIFY(markedLine().startsWith(QStringLiteral("2. ")));
+  // Read hit 2, step to hit 3 in the text view, come back with Enter.
+  QTest::keyClick(window.edtResult, Qt::Key_Return);
+  QCOMPARE(window.pge->currentWidget(), window.tabTextDoc);
+  QTest::keyClick(window.edtTextContents, Qt::Key_N);
+  QCOMPARE(window.CurrentHitIndex, 2);
+  QTest::keyClick(window.edtTextContents, Qt::Key_Return);
+  QCOMPARE(window.pge->currentWidget(), window.tabResult);
+  QCOMPARE(window.edtResult->MarkedHit(), 2);
+  QVERIFY(markedLine().startsWith(QStringLiteral("3. ")));
+  // The mark changes neither the text nor the offsets.
+  QCOMPARE(window.edtResult->toPlainText(), text);
+  QCOMPARE(window.edtResult->CaretOffset(), window.edtResult->Hits()[2].UriStart);
   window.close();
 }
 

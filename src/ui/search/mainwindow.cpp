@@ -7,10 +7,13 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QDesktopServices>
 #include <QFocusEvent>
 #include <QFontDialog>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -84,9 +87,12 @@ TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::ConnectEvents() {
   connect(btnSearch, &QPushButton::clicked, this, [this] { btnSearchClick(); });
-  connect(cboKeyword->lineEdit(), &QLineEdit::returnPressed, this, [this] {
-    if (btnSearch->isDefault()) btnSearch->click();
-  });
+  // Enter in the formula box does what the search button does (eventFilter),
+  // whatever the default-button state or the history completer.
+  cboKeyword->lineEdit()->installEventFilter(this);
+  if (QCompleter* completer = cboKeyword->completer()) {
+    if (QAbstractItemView* list = completer->popup()) list->installEventFilter(this);
+  }
   cboKeyword->installEventFilter(this);
   cboListCount->installEventFilter(this);
 
@@ -117,7 +123,10 @@ void TfrmMain::ConnectEvents() {
           [this](const QPoint& pos) { PopupAt(edtTextContents, pos); });
   connect(pmnu, &QMenu::aboutToShow, this, [this] { pmnuPopup(); });
   connect(mnuCopy, &QAction::triggered, this, [this] { mnuCopyClick(); });
-  connect(pge, &QTabWidget::currentChanged, this, [this] { pgeChange(); });
+  connect(pge, &QTabWidget::currentChanged, this, [this] {
+    if (pge->currentWidget() == tabResult) ShowCurrentHitInList();
+    pgeChange();
+  });
 
   connect(MRUManager, &TMRUManager::Click, this,
           [this](const std::string& entry) { MRUManagerClick(entry); });
@@ -321,10 +330,9 @@ void TfrmMain::showEvent(QShowEvent* event) {
 void TfrmMain::FormShow() {
   pge->setCurrentWidget(tabResult);
   pgeChange();
-  if (Settings.ShowExplanation == "1") {
-    mnuHelpStartClick();
-    cboKeyword->setFocus();
-  }
+  if (Settings.ShowExplanation == "1") mnuHelpStartClick();
+  // The caret starts in the formula box, start page or not.
+  cboKeyword->setFocus();
   ApplyStayOnTop();
   MRUManager->SetItems(ReadRecentDirectories(Settings.IniFileName));
   recentLoaded_ = true;
@@ -568,6 +576,7 @@ void TfrmMain::RunSearch(const std::string& formula) {
       window->btnSearch->setEnabled(true);
     }
   } enableAgain{this};
+  hitOpenedFromList_ = false;
   const bool external = ResultsInExternalBrowser(Settings);
   if (!external) {
     pge->setCurrentWidget(tabResult);
@@ -655,6 +664,22 @@ void TfrmMain::cboKeywordEnter() {
 void TfrmMain::cboKeywordExit() { btnSearch->setDefault(false); }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+  // The box hands its keys to its line edit without the event filters, and
+  // while the history completer's list is open the keys go to that list, so
+  // all three are watched. Enter searches for what the box shows (a
+  // completion chosen with the arrow keys is already in it).
+  if (event->type() == QEvent::KeyPress) {
+    QCompleter* completer = cboKeyword->completer();
+    QWidget* completerList = completer ? completer->popup() : nullptr;
+    const bool formulaBox = watched == cboKeyword || watched == cboKeyword->lineEdit() ||
+                            (completerList && watched == completerList);
+    const int key = formulaBox ? static_cast<QKeyEvent*>(event)->key() : 0;
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      if (completerList && completerList->isVisible()) completerList->hide();
+      btnSearchClick();
+      return true;
+    }
+  }
   if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
     const auto* focus = static_cast<QFocusEvent*>(event);
     const bool popup = focus->reason() == Qt::PopupFocusReason;
@@ -812,6 +837,7 @@ void TfrmMain::OpenHit(int index) {
     QApplication::beep();
     return;
   }
+  hitOpenedFromList_ = true;
   PrepareHitPath(index);
   const TOpenDecision decision =
       ChooseViewer(Settings.HowToOpen, CurrentDocumentPath, DocTypeDefinition);
@@ -981,9 +1007,21 @@ void TfrmMain::edtTextContentsOpenWithApplication() {
 }
 
 void TfrmMain::edtTextContentsBackToResult() {
+  ShowCurrentHitInList();
   pge->setCurrentWidget(tabResult);
   edtResult->setFocus();
   pgeChange();
+}
+
+void TfrmMain::ShowCurrentHitInList() {
+  // Back from a document (perhaps reached with next and previous): the list
+  // shows the hit last opened, its caret where N and P land on it.
+  if (!hitOpenedFromList_ || CurrentHitIndex < 0 || CurrentHitIndex >= edtResult->HitCount()) {
+    return;
+  }
+  if (edtResult->MarkedHit() == CurrentHitIndex) return;
+  const SearchHit& hit = edtResult->Hits()[static_cast<size_t>(CurrentHitIndex)];
+  edtResult->SetCaretOffset(hit.UriStart > 0 ? hit.UriStart : hit.TitleStart);
 }
 
 void TfrmMain::PopupAt(QWidget* view, const QPoint& pos) {

@@ -269,6 +269,7 @@ class TfrmMain : public QMainWindow {
   TSortKind CheckedSortKind() const;
   QAction* ListCountItem(int index) const;
   void PopupAt(QWidget* view, const QPoint& pos);
+  void ShowCurrentHitInList();
 
   std::vector<QAction*> sortItems_;   // in the order of cboSortType's items
   bool shown_ = false;
@@ -277,6 +278,7 @@ class TfrmMain : public QMainWindow {
   bool inResize_ = false;
   bool recentLoaded_ = false;
   bool shellOpenFailed_ = false;
+  bool hitOpenedFromList_ = false;  // CurrentHitIndex names a hit of the shown list
 };
 
 }  // namespace tavirel

@@ -58,6 +58,11 @@ class TResultView : public QPlainTextEdit {
   bool IsColored() const { return colored_; }
   bool HasSelection() const { return textCursor().hasSelection(); }
 
+  // The marked hit: the one Enter at the caret opens, with a light
+  // background over its title line; -1 when none. It follows the caret.
+  int MarkedHit() const { return markedHit_; }
+  void MarkCurrentHit(int index);
+
   int32_t CaretOffset() const;
   void SetCaretOffset(int32_t offset);       // and scroll it into view
   void JumpToNextHit(int32_t offset);
@@ -108,6 +113,7 @@ class TResultView : public QPlainTextEdit {
   int32_t lastMouseCharPos_ = 0;
   bool colored_ = false;
   bool handShown_ = false;
+  int markedHit_ = -1;
 };
 
 }  // namespace tavirel
