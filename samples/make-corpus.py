@@ -77,6 +77,16 @@ TRAVEL_MEMO = """\
 宿の名前と乗り換えの時刻は、あとで検索できるように文書にしておきます。
 """
 
+# A document whose folder and file names are Japanese, the file name with
+# characters Shift-JIS cannot write (𠮷) and one it writes only as an NEC
+# special character (①).
+YOSHINOYA_NAME = "日本語フォルダ/𠮷野家の①メモ.txt"
+YOSHINOYA_MEMO = """\
+牛丼のメモ
+
+駅前の店で牛丼を食べました。
+"""
+
 ENGLISH = """\
 Notes on a coastal walk
 
@@ -239,6 +249,8 @@ def documents():
              codec="utf-8", text=UTF8_MEMO, keywords=["図書館"]),
         dict(file="text/" + TRAVEL_NAME, kind="text", encoding="EUC-JP",
              codec="euc_jp", text=TRAVEL_MEMO, keywords=["温泉"]),
+        dict(file="text/" + YOSHINOYA_NAME, kind="text", encoding="UTF-8",
+             codec="utf-8", text=YOSHINOYA_MEMO, keywords=["牛丼"]),
         dict(file="text/english.txt", kind="text", encoding="US-ASCII",
              codec="ascii", text=ENGLISH, keywords=["lighthouse"]),
         dict(file="text/phrase-adjacent.txt", kind="text", encoding="US-ASCII",
