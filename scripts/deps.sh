@@ -10,11 +10,14 @@ TAVIREL_PACKAGES=(
   namazu2 namazu2-index-tools libnkf-perl libtext-kakasi-perl nkf
   locales xvfb xauth fonts-noto-cjk
 )
+# scripts/screenshot also drives the window and saves the picture with these.
+TAVIREL_SCREENSHOT_PACKAGES=(xdotool xclip imagemagick)
 
+# Installs TAVIREL_PACKAGES and any packages named as arguments.
 tavirel_install_packages() {
   local missing=()
   local pkg
-  for pkg in "${TAVIREL_PACKAGES[@]}"; do
+  for pkg in "${TAVIREL_PACKAGES[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' \
       || missing+=("$pkg")
   done
