@@ -1,13 +1,13 @@
 #include <QAbstractItemView>
-#include <QCompleter>
-#include <QLineEdit>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDesktopServices>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -26,6 +26,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -72,6 +73,7 @@ class TestMainWindow : public QObject {
   void openHitRoutes();
   void enterAndFocusInTheFormulaBox();
   void currentHitIsMarked();
+  void indexFolderNameShiftJisCannotWrite();
   void historyOrderAndSaving();
   void listCountAtStart_data();
   void listCountAtStart();
@@ -407,6 +409,26 @@ void TestMainWindow::currentHitIsMarked() {
   // The mark changes neither the text nor the offsets.
   QCOMPARE(window.edtResult->toPlainText(), text);
   QCOMPARE(window.edtResult->CaretOffset(), window.edtResult->Hits()[2].UriStart);
+  window.close();
+}
+
+// A folder name typed with a character Shift-JIS cannot write is searched
+// all the same (it travels as an escape of its file-system bytes).
+void TestMainWindow::indexFolderNameShiftJisCannotWrite() {
+  const QString folder = dir_->filePath(QStringLiteral("𠮷の索引"));
+  std::filesystem::copy(IndexPath(), folder.toStdString(),
+                        std::filesystem::copy_options::recursive |
+                            std::filesystem::copy_options::overwrite_existing);
+  WriteSettings("");
+  TfrmMain window;
+  window.show();
+  window.cboIndexDir->setEditText(QChar(u'"') + folder + QChar(u'"'));
+  BoxSeen box;
+  AnswerNextBox(&box, QMessageBox::Ok, 10);
+  Search(window, QStringLiteral("apple"));
+  QVERIFY2(!box.seen, qPrintable(box.text));
+  QCOMPARE(window.edtResult->HitCount(), 3);
+  QVERIFY(window.windowTitle().contains(QStringLiteral("%F0%A0%AE%B7の索引")));
   window.close();
 }
 

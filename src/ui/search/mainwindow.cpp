@@ -484,12 +484,13 @@ void TfrmMain::StorePlacementAndRecent(bool writeRecent) {
 // ---- Search ------------------------------------------------------------------------------
 
 bool TfrmMain::ParseIndexField(std::string& text) {
+  // Folder names may hold characters Shift-JIS cannot write: they are kept
+  // as the escapes of their file-system bytes (platform::NativePath).
   auto field = BoxText(cboIndexDir);
   if (!field) {
-    ShowMessageBox(this, QStringLiteral("エラー"),
-                   QStringLiteral("検索場所に Shift-JIS で表せない文字が含まれています。"),
-                   QMessageBox::Critical);
-    return false;
+    const QByteArray utf8 = cboIndexDir->currentText().toUtf8();
+    field = platform::ProgramPathFromNative(std::string_view(utf8.constData(),
+                                                             static_cast<size_t>(utf8.size())));
   }
   text = TrimBlanks(*field);
   Settings.IndexDirectories = ParseIndexDirectoryList(text);
