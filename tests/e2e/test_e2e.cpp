@@ -993,6 +993,22 @@ TEST_F(NamazuEndToEnd, HtmlResultForTheWebBrowser) {
   EXPECT_TRUE(Contains(lower, "<html")) << run.bytes.substr(0, 200);
   EXPECT_TRUE(Contains(lower, "</html>"));
   EXPECT_TRUE(Contains(run.bytes, corpus_ + "/" + doc.file));
+
+  // Japanese file names and the titles made from them read right on the page
+  // once it is made readable; the links keep their encoded targets.
+  const SearchRun japanese = Search(settings, {}, Sjis("温泉 or 牛丼"));
+  ASSERT_EQ(japanese.outcome.Result, TSearchRunResult::srrResultReady);
+  ASSERT_TRUE(MakeResultPageReadable(settings, japanese.command.ResultFilePath));
+  std::string page;
+  ASSERT_TRUE(platform::ReadWholeFile(japanese.command.ResultFilePath, page));
+  const std::string shown[] = {
+      ">" + Sjis("旅行の覚え書き.txt") + "</a>",
+      ">&#x20BB7;" + Sjis("野家の①メモ.txt") + "</a>",
+      ">" + corpus_ + Sjis("/text/旅行の覚え書き.txt") + "</a>",
+      ">" + corpus_ + Sjis("/text/日本語フォルダ/") + "&#x20BB7;" + Sjis("野家の①メモ.txt") + "</a>",
+      "href=\"" + corpus_ + "/text/%E6%97%85%E8%A1%8C",
+  };
+  for (const std::string& piece : shown) EXPECT_TRUE(Contains(page, piece)) << piece << "\n" << page;
 }
 
 // The phrase in double quotes reaches namazu as one argument with its quotes:

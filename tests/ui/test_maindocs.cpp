@@ -782,6 +782,15 @@ void TestMainDocs::japaneseFileNames() {
   window.OpenHit(1);
   QCOMPARE(window.CurrentDocumentPath, Sjis(Doc(QStringLiteral("%41.txt"))));
   QVERIFY(window.edtTextContents->toPlainText().contains(QStringLiteral("percent in the name")));
+
+  // A link of the HTML result page: a Japanese folder and a name with a
+  // character Shift-JIS cannot write, both percent-encoded.
+  QDir(dir_->filePath(QStringLiteral("docs"))).mkdir(QStringLiteral("日本"));
+  WriteBytes(Doc(QStringLiteral("日本/𠮷.txt")), "yoshi\n");
+  ShowHits(window, {QStringLiteral("%E6%97%A5%E6%9C%AC/%F0%A0%AE%B7.txt")});
+  window.OpenHit(0);
+  QCOMPARE(window.CurrentDocumentPath, Sjis(Doc(QStringLiteral("日本/"))) + "%F0%A0%AE%B7.txt");
+  QVERIFY(window.edtTextContents->toPlainText().contains(QStringLiteral("yoshi")));
   window.close();
 }
 

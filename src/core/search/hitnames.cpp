@@ -1,6 +1,7 @@
 #include "core/search/hitnames.h"
 
 #include <cstdint>
+#include <cstdio>
 
 #include "core/process/urltext.h"
 #include "platform/platform.h"
@@ -192,7 +193,98 @@ std::string NamazuEucToSjis(std::string_view in) {
   return out;
 }
 
+// Shift-JIS text for an HTML page from file-system bytes: "<", ">", "&" and
+// '"' escaped, characters Shift-JIS cannot write as character references,
+// bytes that are no UTF-8 as escapes.
+std::string HtmlText(std::string_view native) {
+  std::string out;
+  for (size_t i = 0; i < native.size();) {
+    const auto c = static_cast<uchar>(native[i]);
+    size_t len = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    if (i + len > native.size()) len = 1;
+    const std::string_view ch = native.substr(i, len);
+    if (len == 1) {
+      switch (c) {
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '&': out += "&amp;"; break;
+        case '"': out += "&quot;"; break;
+        default:
+          out += c < 0x80 ? std::string(ch) : platform::ProgramPathFromNative(ch);
+          break;
+      }
+    } else if (auto sjis = platform::Utf8ToCp932(ch)) {
+      out += *sjis;
+    } else {
+      // The code point of a valid sequence, as a character reference.
+      uint32_t cp = c & (len == 2 ? 0x1F : len == 3 ? 0x0F : 0x07);
+      bool valid = true;
+      for (size_t k = 1; k < len; ++k) {
+        const auto t = static_cast<uchar>(ch[k]);
+        valid = valid && (t & 0xC0) == 0x80;
+        cp = (cp << 6) | (t & 0x3F);
+      }
+      if (valid) {
+        char ref[16];
+        std::snprintf(ref, sizeof ref, "&#x%X;", static_cast<unsigned>(cp));
+        out += ref;
+      } else {
+        out += platform::ProgramPathFromNative(ch.substr(0, 1));
+        len = 1;
+      }
+    }
+    i += len;
+  }
+  return out;
+}
+
+std::string HtmlEscaped(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '&': out += "&amp;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace
+
+std::string ReadableHtmlResult(std::string_view page) {
+  static constexpr std::string_view Open = "<a href=\"";
+  std::string out;
+  out.reserve(page.size() + page.size() / 8);
+  size_t copied = 0;
+  for (size_t at = page.find(Open); at != std::string_view::npos; at = page.find(Open, at + 1)) {
+    const size_t hrefBegin = at + Open.size();
+    const size_t hrefEnd = page.find('"', hrefBegin);
+    if (hrefEnd == std::string_view::npos || page.substr(hrefEnd, 2) != "\">") continue;
+    const size_t textBegin = hrefEnd + 2;
+    const size_t textEnd = page.find("</a>", textBegin);
+    if (textEnd == std::string_view::npos) break;
+    const std::string_view href = page.substr(hrefBegin, hrefEnd - hrefBegin);
+    const std::string_view text = page.substr(textBegin, textEnd - textBegin);
+    if (IsWebAddress(href) || href.find('%') == std::string_view::npos) continue;
+    std::string shown;
+    if (text == href) {
+      shown = HtmlText(PercentDecode(href));
+    } else {
+      const std::string name = FileNameOfAddress(href);
+      if (!name.empty() && text == HtmlEscaped(NamazuTitleForFileName(name))) shown = HtmlText(name);
+    }
+    if (shown.empty() || shown == text) continue;
+    out.append(page.substr(copied, textBegin - copied));
+    out += shown;
+    copied = textEnd;
+  }
+  if (copied == 0) return std::string(page);
+  out.append(page.substr(copied));
+  return out;
+}
 
 std::string DecodeHitAddress(std::string_view address) {
   if (IsWebAddress(address) || address.find('%') == std::string_view::npos) {

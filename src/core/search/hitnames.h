@@ -28,4 +28,12 @@ std::string FileNameOfAddress(std::string_view address);
 // to Shift-JIS pair by pair.
 std::string NamazuTitleForFileName(std::string_view fileSystemName);
 
+// The HTML result page of namazu (--html, Shift-JIS) made readable: a link
+// whose text is its own percent-encoded address shows the decoded address,
+// and a link whose text is the title namazu printed for the file's name shows
+// that name. Characters Shift-JIS cannot write become character references
+// (&#x20BB7;), so that the page shows them as they are. The links' targets
+// and everything else stay byte for byte.
+std::string ReadableHtmlResult(std::string_view page);
+
 }  // namespace tavirel

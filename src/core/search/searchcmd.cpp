@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 #include "core/process/arguments.h"
 #include "core/process/ucommon.h"
+#include "core/search/hitnames.h"
 
 namespace tavirel {
 namespace {
@@ -277,6 +278,14 @@ SearchCommand BuildSearchCommand(const TSettings& settings, const SearchViewStat
   line += QuoteFormula(formula);
   line += IndexDirectoryArguments(settings, programFolder, driveConstantList);
   return command;
+}
+
+bool MakeResultPageReadable(const TSettings& settings, const std::string& path) {
+  if (settings.Usepnamazu == "1") return true;
+  std::string page;
+  if (!platform::ReadWholeFile(path, page)) return true;
+  const std::string readable = ReadableHtmlResult(page);
+  return readable == page || platform::WriteFileAtomic(path, readable);
 }
 
 bool UndecodedFileNames(const TSettings& settings) {

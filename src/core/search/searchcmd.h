@@ -131,6 +131,12 @@ std::string IndexDirectoryArguments(const TSettings& settings, std::string_view 
 // namazu (not pnamazu.pl) writing a plain result.
 bool UndecodedFileNames(const TSettings& settings);
 
+// Rewrites namazu's HTML result page so that file names and the titles made
+// from them read right (ReadableHtmlResult). Nothing happens for pnamazu.pl
+// or a page that cannot be read; false when the rewritten page could not be
+// written (the page then stays as namazu wrote it).
+bool MakeResultPageReadable(const TSettings& settings, const std::string& path);
+
 // The extra options typed by the user (namazuOption) must all be options of
 // the searcher; otherwise the message that stops the search.
 std::optional<std::string> CheckExtraOptions(const TSettings& settings);

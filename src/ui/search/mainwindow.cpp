@@ -637,6 +637,7 @@ void TfrmMain::RunSearch(const std::string& formula) {
   }
   QCoreApplication::processEvents();
   if (DisplaysInWebBrowser(Settings)) {
+    MakeResultPageReadable(Settings, ResultFilePath);
     WebBrowser1->SetTag(1);
     ShowInBrowser(ResultFilePath);
   } else {
