@@ -1329,6 +1329,34 @@ TEST_F(NamazuEndToEnd, DirectoriesNeverBecomeOptions) {
   ASSERT_TRUE(platform::ReadWholeFile(run.command.ResultFilePath, run.bytes));
   EXPECT_EQ(ParseResultText(run.bytes, settings).Hits.size(), 1u) << run.bytes;
 
+  // A namazurc path that tries to break out of its quotes: a file of that
+  // very name is read as the configuration, nothing else happens.
+  // (The victim is named relative to the searcher's working folder, the
+  // program's folder, since a file name cannot hold a "/".)
+  for (const std::string& name : {std::string("/rc\" --output=victim.txt \"x"),
+                                  std::string("/rc\\\" --output=victim.txt \\\"x")}) {
+    SCOPED_TRACE(name);
+    const std::string hostile = root_ + name;
+    std::FILE* f = std::fopen(platform::NativePath(hostile)->c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    TSettings rcSettings = SearchSettings();
+    rcSettings.UseNamazurc = "1";
+    rcSettings.NamazurcPath = hostile;
+    SearchRun rcRun;
+    rcRun.command = BuildSearchCommand(rcSettings, {}, word, ResultFolder(rcSettings, root_, root_),
+                                       root_, {}, true);
+    rcRun.outcome = RunSearchCommand(rcSettings, rcRun.command, root_, {},
+                                     [&callbacks](const std::string& line, const std::string& dir) {
+                                       return RunConsoleProcess(line, dir, psmHidden, nullptr,
+                                                                callbacks, acNamazu) != 0;
+                                     });
+    ASSERT_EQ(rcRun.outcome.Result, TSearchRunResult::srrResultReady) << rcRun.command.CommandLine;
+    ASSERT_TRUE(platform::ReadWholeFile(rcRun.command.ResultFilePath, rcRun.bytes));
+    EXPECT_EQ(ParseResultText(rcRun.bytes, rcSettings).Hits.size(), 1u) << rcRun.bytes;
+    EXPECT_FALSE(fs::exists(victim)) << rcRun.command.CommandLine;
+  }
+
   // Extra options that are no options stop the search before it runs.
   settings = SearchSettings();
   for (const char* extra : {"--output=x --", "stray", "-n 5 word", "\""}) {

@@ -1,10 +1,13 @@
 #include "core/search/searchcmd.h"
+#include "core/process/cmdline.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -492,6 +495,62 @@ TEST_F(SearchRun, ConfirmationIsAskedOnlyWhenSwitchedOn) {
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(ran, 1);
   EXPECT_FALSE(ResultExists());
+}
+
+// Values from the settings file never become options or leave their own
+// argument, as the runner splits the command line: the program paths, the
+// namazurc path, the directories and the extra options.
+TEST(SearchCommand, SettingsValuesStayTheirOwnArguments) {
+  const std::string attack = "x\" --output=/victim \"";
+  const std::string backslashAttack = "x\\\" --output=/victim \\\"";
+  struct Case {
+    const char* name;
+    std::function<void(TSettings&)> set;
+    std::vector<std::string> expected;  // the arguments after the options
+  };
+  const Case cases[] = {
+      {"namazu path", [&](TSettings& s) { s.namazuPath = "/bin/nz" + attack; }, {}},
+      {"perl path", [&](TSettings& s) { s.Usepnamazu = "1"; s.PerlPath = "/bin/perl" + attack; }, {}},
+      {"pnamazu path", [&](TSettings& s) { s.Usepnamazu = "1"; s.pnamazuPath = "/p.pl" + backslashAttack; }, {}},
+      {"namazurc path", [&](TSettings& s) { s.UseNamazurc = "1"; s.NamazurcPath = "/rc" + backslashAttack; }, {}},
+      {"directories", [&](TSettings& s) {
+         s.IndexDirectories = {"--output=/victim", "-o/victim", attack, backslashAttack, "+a b", "+c\"d"};
+       }, {"--output=/victim", "-o/victim", attack, backslashAttack, "+a b", "+c\"d"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TSettings s = DefaultSettings();
+    c.set(s);
+    const std::vector<std::string> args = SplitCommandLine(Build(s, {}, "foo", true));
+    const bool pnamazu = s.Usepnamazu == "1";
+    // The program (and the script) keep every byte but the quotes.
+    const std::string program = pnamazu ? s.PerlPath : s.namazuPath;
+    std::string unquoted;
+    for (char ch : program) if (ch != '"') unquoted += ch;
+    EXPECT_EQ(args.at(0), unquoted);
+    if (pnamazu) {
+      EXPECT_EQ(args.at(1), s.pnamazuPath);
+    }
+    // Options are ours; the namazurc path is one argument.
+    const auto dashes = std::find(args.begin(), args.end(), "--");
+    ASSERT_NE(dashes, args.end());
+    for (auto it = args.begin() + (pnamazu ? 2 : 1); it != dashes; ++it) {
+      const bool value = it[-1] == "-f" || it[-1] == "-o";
+      EXPECT_TRUE(value || it->rfind("--", 0) == 0 || *it == "-h" || *it == "-f" || *it == "-o")
+          << *it;
+      if (it->rfind("--config=", 0) != 0) {
+        EXPECT_EQ(it->find("/victim"), std::string::npos) << *it;
+      }
+    }
+    if (s.UseNamazurc == "1") {
+      const std::string config = "--config=" + NamazurcFilePath(s, NoDrives);
+      EXPECT_NE(std::find(args.begin(), args.end(), config), args.end());
+    }
+    EXPECT_EQ(dashes[1], "foo");
+    const std::vector<std::string> after(dashes + 2, args.end());
+    EXPECT_EQ(after, c.expected.empty() ? std::vector<std::string>{"/var/lib/namazu/index"}
+                                        : c.expected);
+  }
 }
 
 }  // namespace
