@@ -19,11 +19,39 @@
 namespace tavirel::platform {
 namespace {
 
+// One converter per direction and thread, opened once: opening costs more
+// than converting a file name.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Converter() {
+    if (ok()) iconv_close(cd_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  iconv_t get() const { return cd_; }
+
+ private:
+  iconv_t cd_;
+};
+
+enum class Direction { ToUtf8, ToCp932 };
+
+iconv_t CachedConverter(Direction direction) {
+  thread_local Converter toUtf8("UTF-8", "CP932");
+  thread_local Converter toCp932("CP932", "UTF-8");
+  Converter& c = direction == Direction::ToUtf8 ? toUtf8 : toCp932;
+  if (!c.ok()) return reinterpret_cast<iconv_t>(-1);
+  iconv(c.get(), nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+  return c.get();
+}
+
 // iconv with a whole input: nullopt when any byte sequence has no counterpart
 // or is incomplete. Never substitutes.
-std::optional<std::string> IconvAll(const char* to, const char* from, std::string_view in) {
+std::optional<std::string> IconvAll(Direction direction, std::string_view in) {
   if (in.empty()) return std::string();
-  iconv_t cd = iconv_open(to, from);
+  iconv_t cd = CachedConverter(direction);
   if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
   std::string out;
   out.resize(in.size() * 2 + 16);
@@ -55,7 +83,6 @@ std::optional<std::string> IconvAll(const char* to, const char* from, std::strin
     if (iconv(cd, nullptr, nullptr, &outPtr, &outLeft) == static_cast<size_t>(-1)) ok = false;
     produced = out.size() - outLeft;
   }
-  iconv_close(cd);
   if (!ok) return std::nullopt;
   out.resize(produced);
   return out;
@@ -168,11 +195,11 @@ bool WriteAll(int fd, std::string_view data) {
 }  // namespace
 
 std::optional<std::string> Cp932ToUtf8(std::string_view cp932) {
-  return IconvAll("UTF-8", "CP932", cp932);
+  return IconvAll(Direction::ToUtf8, cp932);
 }
 
 std::optional<std::string> Utf8ToCp932(std::string_view utf8) {
-  return IconvAll("CP932", "UTF-8", utf8);
+  return IconvAll(Direction::ToCp932, utf8);
 }
 
 std::optional<std::string> NativePath(std::string_view path) {
