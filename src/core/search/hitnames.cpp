@@ -286,11 +286,28 @@ std::string ReadableHtmlResult(std::string_view page) {
   return out;
 }
 
+std::string ShownFileName(std::string_view native) {
+  const std::string name = platform::ProgramPathFromNative(native);
+  std::string out;
+  out.reserve(name.size());
+  for (char c : name) {
+    const auto u = static_cast<uchar>(c);
+    if (u < 0x20 || u == 0x7F) {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%%%02X", u);
+      out += hex;
+    } else {
+      out += c;  // never a trail byte: trail bytes are 0x40 and above
+    }
+  }
+  return out;
+}
+
 std::string DecodeHitAddress(std::string_view address) {
   if (IsWebAddress(address) || address.find('%') == std::string_view::npos) {
     return std::string(address);
   }
-  return platform::ProgramPathFromNative(PercentDecode(address));
+  return ShownFileName(PercentDecode(address));
 }
 
 std::string FileNameOfAddress(std::string_view address) {

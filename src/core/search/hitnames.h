@@ -16,6 +16,11 @@ namespace tavirel {
 // platform still finds the file.
 std::string DecodeHitAddress(std::string_view address);
 
+// A file-system name as the result list shows it: ProgramPathFromNative,
+// and control characters (a line break in a name would break the list) as
+// percent escapes too.
+std::string ShownFileName(std::string_view native);
+
 // The file-system bytes of the last component of an undecoded local
 // address; empty for a web address or an address ending in "/".
 std::string FileNameOfAddress(std::string_view address);

@@ -6,7 +6,6 @@
 
 #include "core/process/ucommon.h"
 #include "core/search/hitnames.h"
-#include "platform/platform.h"
 
 namespace tavirel {
 namespace {
@@ -297,7 +296,7 @@ std::string ReadableResultText(std::string_view fileBytes, int fileNameBlankLine
         const std::string name = FileNameOfAddress(address);
         if (name.empty() || NamazuTitleForFileName(name) != title.substr(numberEnd + 2)) return;
         const std::string shown = std::string(title.substr(0, numberEnd + 2)) +
-                                  platform::ProgramPathFromNative(name);
+                                  ShownFileName(name);
         if (shown != title) replacements.push_back({titleLine, titleMarker, shown});
       });
   if (!found || replacements.empty()) return std::string(fileBytes);

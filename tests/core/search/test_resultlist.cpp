@@ -543,6 +543,8 @@ TEST(ResultList, ReadableResultText) {
   ASSERT_EQ(parse.Hits.size(), 3u);
   EXPECT_EQ(parse.Hits[0].Uri, folder + travelSjis);
   ExpectConsistent(parse);
+  // A line break in a name stays escaped: the list keeps its lines.
+  EXPECT_EQ(DecodeHitAddress("/d/a%0Ab%E6%97%85.txt"), "/d/a%0Ab\x97\xB7.txt");
   // Nothing to decode: the bytes come back as they were.
   const std::string plain = Join({"h", "1. a" + Score + "1)", "/a.txt (1 bytes)", "", "", "x"}, "\r\n");
   EXPECT_EQ(ReadableResultText(plain, 2, 2), plain);
