@@ -74,6 +74,7 @@ class TestMainWindow : public QObject {
   void enterAndFocusInTheFormulaBox();
   void currentHitIsMarked();
   void indexFolderNameShiftJisCannotWrite();
+  void extraOptionsThatAreNoOptionsAreRefused();
   void historyOrderAndSaving();
   void listCountAtStart_data();
   void listCountAtStart();
@@ -426,6 +427,20 @@ void TestMainWindow::indexFolderNameShiftJisCannotWrite() {
   Search(window, QStringLiteral("apple"));
   QCOMPARE(window.edtResult->HitCount(), 3);
   QVERIFY(window.windowTitle().contains(QStringLiteral("%F0%A0%AE%B7の索引")));
+  window.close();
+}
+
+void TestMainWindow::extraOptionsThatAreNoOptionsAreRefused() {
+  WriteSettings("[Command]\r\nnamazuOption=-s stray\r\n");
+  TfrmMain window;
+  BoxSeen box;
+  AnswerNextBox(&box, QMessageBox::Ok);
+  Search(window, QStringLiteral("apple"));
+  QVERIFY(box.seen);
+  QCOMPARE(box.text, QStringLiteral("namazu の追加オプション「stray」はオプションではありません。"
+                                    "設定ファイルの namazuOption を確かめてください。"));
+  QCOMPARE(box.icon, QMessageBox::Critical);
+  QCOMPARE(window.edtResult->HitCount(), 0);
   window.close();
 }
 

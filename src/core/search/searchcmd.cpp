@@ -169,19 +169,6 @@ std::string SearchOptions(const TSettings& settings, const SearchViewState& view
   return options;
 }
 
-std::string QuoteDoublingQuotes(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + 2);
-  out += '"';
-  for (char c : text) {
-    // A quote byte is never the trail byte of a double-byte character.
-    out += c;
-    if (c == '"') out += '"';
-  }
-  out += '"';
-  return out;
-}
-
 std::string QuoteFormula(std::string_view formula) { return QuoteArgument(formula); }
 
 std::string IndexDirectoryArguments(const TSettings& settings, std::string_view programFolder,
@@ -217,12 +204,16 @@ std::string IndexDirectoryArguments(const TSettings& settings, std::string_view 
 std::optional<std::string> CheckExtraOptions(const TSettings& settings) {
   const std::vector<std::string> options = SplitArguments(TrimBlanks(settings.namazuOption));
   if (std::optional<std::string> stray = StrayNamazuArgument(options)) {
-    // 追加オプション「…」はオプションではありません。オプション設定の namazu のオプションを確かめてください。
-    std::string text =
-        "\x92\xc7\x89\xc1\x83\x49\x83\x76\x83\x56\x83\x87\x83\x93\x81\x75";
+    // namazu の追加オプション「…」はオプションではありません。設定ファイルの namazuOption を
+    // 確かめてください。
+    std::string text = "namazu "
+        "\x82\xcc\x92\xc7\x89\xc1\x83\x49\x83\x76\x83\x56\x83\x87\x83\x93\x81\x75";
     text += *stray;
-    text += "\x81\x76\x82\xcd\x83\x49\x83\x76\x83\x56\x83\x87\x83\x93\x82\xc5\x82\xcd"
-            "\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1\x81\x42";
+    text += "\x81\x76\x82\xcd\x83\x49\x83\x76\x83\x56\x83\x87\x83\x93\x82\xc5\x82\xcd\x82\xa0"
+            "\x82\xe8\x82\xdc\x82\xb9\x82\xf1\x81\x42\x90\xdd\x92\xe8\x83\x74\x83\x40\x83\x43"
+            "\x83\x8b\x82\xcc"
+            " namazuOption "
+            "\x82\xf0\x8a\x6d\x82\xa9\x82\xdf\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2\x81\x42";
     return text;
   }
   return std::nullopt;

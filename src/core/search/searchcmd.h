@@ -118,8 +118,6 @@ std::string NamazurcFilePath(const TSettings& settings,
 // option when the result goes to a web browser.
 std::string SearchOptions(const TSettings& settings, const SearchViewState& view);
 
-// Surrounds `text` with double quotes, doubling every double quote inside.
-std::string QuoteDoublingQuotes(std::string_view text);
 // The formula as one argument: QuoteArgument (core/process/arguments.h).
 std::string QuoteFormula(std::string_view formula);
 
