@@ -75,6 +75,7 @@ class TestMainWindow : public QObject {
   void currentHitIsMarked();
   void indexFolderNameShiftJisCannotWrite();
   void extraOptionsThatAreNoOptionsAreRefused();
+  void qtTextsInJapanese();
   void historyOrderAndSaving();
   void listCountAtStart_data();
   void listCountAtStart();
@@ -441,6 +442,23 @@ void TestMainWindow::extraOptionsThatAreNoOptionsAreRefused() {
                                     "設定ファイルの namazuOption を確かめてください。"));
   QCOMPARE(box.icon, QMessageBox::Critical);
   QCOMPARE(window.edtResult->HitCount(), 0);
+  window.close();
+}
+
+// Qt's own texts (message box buttons, dialogs) are Japanese as well.
+void TestMainWindow::qtTextsInJapanese() {
+  if (!InstallJapaneseQtTexts()) QSKIP("qtbase_ja.qm is not installed (qt6-translations-l10n)");
+  WriteSettings("[Result]\r\nConfirmCommandLine=1\r\n");
+  TfrmMain window;
+  QString yes;
+  QTimer::singleShot(50, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    yes = box->button(QMessageBox::Yes)->text();
+    box->button(QMessageBox::No)->click();
+  });
+  Search(window, QStringLiteral("apple"));
+  QVERIFY2(yes.contains(QStringLiteral("はい")), qPrintable(yes));
   window.close();
 }
 

@@ -1,6 +1,8 @@
 #include "ui/widgets/msgbox.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "ui/widgets/qtcodec.h"
 
@@ -25,6 +27,16 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, std::string_view cap
                                            QMessageBox::StandardButton defaultButton) {
   return ShowMessageBox(parent, SjisToQString(caption), SjisToQString(text), icon, buttons,
                         defaultButton);
+}
+
+bool InstallJapaneseQtTexts() {
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (!translator->load(QStringLiteral("qtbase_ja"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  return QCoreApplication::installTranslator(translator);
 }
 
 namespace {
