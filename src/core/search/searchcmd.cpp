@@ -307,7 +307,6 @@ SearchRunOutcome RunSearchCommand(const TSettings& settings, const SearchCommand
 
   if (runner) outcome.Started = runner(command.CommandLine, std::string(workingFolder)) != 0;
 
-
   if (platform::FileExists(command.ResultFilePath)) {
     outcome.Result = TSearchRunResult::srrResultReady;
   } else {
