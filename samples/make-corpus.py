@@ -10,8 +10,9 @@ that tests read their expectations from (all strings in it are UTF-8):
   documents[]: file (relative, "/"-separated), kind (text, html, mail, news),
                encoding, keywords (words found in this document only), title (the
                title mknmz gives the document), title_exact (false where the
-               result list cannot show that title faithfully: a title made from a
-               non-ASCII file name), mail (true for mail and news),
+               title namazu stores is not that text: a title made from a non-ASCII
+               file name, kept as the name's UTF-8 bytes, so that the order of a
+               sort by title cannot be told from it), mail (true for mail and news),
                mtime (seconds since the epoch, set on the file); for mail and news
                also subject (decoded), from_name (decoded), from_addr and date (the
                Date header); for the document with half-width katakana
@@ -75,6 +76,16 @@ TRAVEL_MEMO = """\
 
 山あいの温泉まで、ローカル線を乗り継いで出かけました。
 宿の名前と乗り換えの時刻は、あとで検索できるように文書にしておきます。
+"""
+
+# A document whose folder and file names are Japanese, the file name with
+# characters Shift-JIS cannot write (𠮷) and one it writes only as an NEC
+# special character (①).
+YOSHINOYA_NAME = "日本語フォルダ/𠮷野家の①メモ.txt"
+YOSHINOYA_MEMO = """\
+牛丼のメモ
+
+駅前の店で牛丼を食べました。
 """
 
 ENGLISH = """\
@@ -239,6 +250,8 @@ def documents():
              codec="utf-8", text=UTF8_MEMO, keywords=["図書館"]),
         dict(file="text/" + TRAVEL_NAME, kind="text", encoding="EUC-JP",
              codec="euc_jp", text=TRAVEL_MEMO, keywords=["温泉"]),
+        dict(file="text/" + YOSHINOYA_NAME, kind="text", encoding="UTF-8",
+             codec="utf-8", text=YOSHINOYA_MEMO, keywords=["牛丼"]),
         dict(file="text/english.txt", kind="text", encoding="US-ASCII",
              codec="ascii", text=ENGLISH, keywords=["lighthouse"]),
         dict(file="text/phrase-adjacent.txt", kind="text", encoding="US-ASCII",
@@ -285,9 +298,9 @@ def documents():
     ]
     for i, d in enumerate(docs):
         d.setdefault("title", d["file"].rsplit("/", 1)[-1])
-        # A title taken from a non-ASCII (UTF-8) file name reaches the result list
-        # garbled: mknmz stores the UTF-8 bytes as if they were EUC-JP and namazu
-        # converts them to Shift-JIS. Such a title cannot be compared.
+        # A title taken from a non-ASCII (UTF-8) file name is stored as the name's
+        # UTF-8 bytes taken for EUC-JP; the result list shows the name again, but
+        # a sort by title orders those bytes.
         d["title_exact"] = d["kind"] != "text" or d["title"].isascii()
         d["mail"] = d["kind"] in ("mail", "news")
         d["mtime"] = BASE_MTIME + 86400 * i

@@ -8,16 +8,19 @@
 TAVIREL_PACKAGES=(
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
   namazu2 namazu2-index-tools libnkf-perl libtext-kakasi-perl nkf
   locales xvfb xauth fonts-noto-cjk
   desktop-file-utils appstream dpkg-dev
 )
+# scripts/screenshot also drives the window and saves the picture with these.
+TAVIREL_SCREENSHOT_PACKAGES=(xdotool xclip imagemagick)
 
+# Installs TAVIREL_PACKAGES and any packages named as arguments.
 tavirel_install_packages() {
   local missing=()
   local pkg
-  for pkg in "${TAVIREL_PACKAGES[@]}"; do
+  for pkg in "${TAVIREL_PACKAGES[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' \
       || missing+=("$pkg")
   done

@@ -9,11 +9,13 @@
 #include "platform/platform.h"
 #include "ui/search/mainwindow.h"
 #include "ui/search/startfolders.h"
+#include "ui/widgets/msgbox.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tavirel for Namazu"));
-  QApplication::setApplicationDisplayName(QStringLiteral("tavirel for Namazu"));
+  // No application display name: Qt would append it to every window title.
+  tavirel::InstallJapaneseQtTexts();
   QApplication::setDesktopFileName(QStringLiteral("tavirel"));
   // The installed icon (hicolor theme), where the desktop can find it.
   const QIcon icon = QIcon::fromTheme(QStringLiteral("tavirel"));

@@ -18,6 +18,23 @@ namespace tavirel::platform {
 std::optional<std::string> Cp932ToUtf8(std::string_view cp932);
 std::optional<std::string> Utf8ToCp932(std::string_view utf8);
 
+// File names that Shift-JIS cannot write. The file system's names are UTF-8
+// and may hold characters CP932 has no code for (𠮷, emoji) or bytes that are
+// no UTF-8 at all. Inside the program such a character is written as the
+// percent escapes of its file-system bytes ("%F0%A0%AE%B7"); every other
+// character stays itself. A run of escapes is read back as file-system bytes
+// only when those bytes are not CP932-writable text, so a real name that
+// contains "%E6%97%85" (旅, writable) keeps its percent signs. A real name
+// that literally holds an escape of an unwritable character cannot be named.
+//
+// The file system's form of a program path or file-name argument: CP932
+// converted to UTF-8 with the escapes above decoded. nullopt for bytes that
+// are not valid CP932.
+std::optional<std::string> NativePath(std::string_view path);
+// The program's form of a file-system name: CP932, with the characters (and
+// stray bytes) CP932 cannot write as percent escapes. Never fails.
+std::string ProgramPathFromNative(std::string_view native);
+
 struct FileAttributes {
   bool exists = false;      // the attributes could be read
   bool directory = false;

@@ -20,11 +20,39 @@
 namespace tavirel::platform {
 namespace {
 
+// One converter per direction and thread, opened once: opening costs more
+// than converting a file name.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Converter() {
+    if (ok()) iconv_close(cd_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  iconv_t get() const { return cd_; }
+
+ private:
+  iconv_t cd_;
+};
+
+enum class Direction { ToUtf8, ToCp932 };
+
+iconv_t CachedConverter(Direction direction) {
+  thread_local Converter toUtf8("UTF-8", "CP932");
+  thread_local Converter toCp932("CP932", "UTF-8");
+  Converter& c = direction == Direction::ToUtf8 ? toUtf8 : toCp932;
+  if (!c.ok()) return reinterpret_cast<iconv_t>(-1);
+  iconv(c.get(), nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+  return c.get();
+}
+
 // iconv with a whole input: nullopt when any byte sequence has no counterpart
 // or is incomplete. Never substitutes.
-std::optional<std::string> IconvAll(const char* to, const char* from, std::string_view in) {
+std::optional<std::string> IconvAll(Direction direction, std::string_view in) {
   if (in.empty()) return std::string();
-  iconv_t cd = iconv_open(to, from);
+  iconv_t cd = CachedConverter(direction);
   if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
   std::string out;
   out.resize(in.size() * 2 + 16);
@@ -56,7 +84,6 @@ std::optional<std::string> IconvAll(const char* to, const char* from, std::strin
     if (iconv(cd, nullptr, nullptr, &outPtr, &outLeft) == static_cast<size_t>(-1)) ok = false;
     produced = out.size() - outLeft;
   }
-  iconv_close(cd);
   if (!ok) return std::nullopt;
   out.resize(produced);
   return out;
@@ -70,12 +97,72 @@ void SetError(std::string* error, std::string text) {
   if (error) *error = std::move(text);
 }
 
-std::string ErrnoText(int err) { return std::strerror(err); }
+// A message of this layer (written here in UTF-8) in the program's code.
+std::string Message(std::string_view utf8) {
+  return Utf8ToCp932(utf8).value_or(std::string(utf8));
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// Length in bytes of the valid UTF-8 character at `i`, 0 when there is none.
+size_t Utf8CharLength(std::string_view s, size_t i) {
+  const auto c = static_cast<unsigned char>(s[i]);
+  size_t len = c < 0x80 ? 1 : (c >= 0xC2 && c <= 0xDF) ? 2 : (c >= 0xE0 && c <= 0xEF) ? 3
+                            : (c >= 0xF0 && c <= 0xF4) ? 4 : 0;
+  if (len == 0 || i + len > s.size()) return 0;
+  for (size_t k = 1; k < len; ++k) {
+    if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 0;
+  }
+  const auto c1 = static_cast<unsigned char>(len > 1 ? s[i + 1] : 0);
+  if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 > 0x9F) || (c == 0xF0 && c1 < 0x90) ||
+      (c == 0xF4 && c1 > 0x8F)) {
+    return 0;  // overlong forms, surrogates, beyond U+10FFFF
+  }
+  return len;
+}
+
+void AppendEscapes(std::string& out, std::string_view bytes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  for (char b : bytes) {
+    const auto u = static_cast<unsigned char>(b);
+    out += '%';
+    out += kHex[u >> 4];
+    out += kHex[u & 0x0F];
+  }
+}
+
+// The message for a system error number, in Japanese.
+std::string ErrnoText(int err) {
+  switch (err) {
+    case ENOENT: return Message("ファイルまたはフォルダが見つかりません。");
+    case EACCES:
+    case EPERM: return Message("アクセスが許可されていません。");
+    case EISDIR: return Message("フォルダです。ファイルではありません。");
+    case ENOTDIR: return Message("パスの途中がフォルダではありません。");
+    case EEXIST: return Message("同じ名前のファイルがすでにあります。");
+    case ENOSPC: return Message("ディスクの空き容量が足りません。");
+    case EROFS: return Message("書き込みできないファイルシステムです。");
+    case ENAMETOOLONG: return Message("パスが長すぎます。");
+    case ENOTEMPTY: return Message("フォルダが空ではありません。");
+    case EBUSY: return Message("使用中です。");
+    case ELOOP: return Message("シンボリックリンクが循環しています。");
+    case EIO: return Message("入出力エラーが発生しました。");
+    case ENOMEM: return Message("メモリが足りません。");
+    default: break;
+  }
+  return Message("システムエラーが発生しました（エラー番号 ") + std::to_string(err) +
+         Message("）。");
+}
 
 // The UTF-8 form of a CP932 path, with a message when it has none.
 std::optional<std::string> Native(std::string_view path, std::string* error) {
-  auto native = IsAscii(path) ? std::optional<std::string>(std::string(path)) : Cp932ToUtf8(path);
-  if (!native) SetError(error, "The path contains bytes that are not valid Shift-JIS (CP932).");
+  auto native = NativePath(path);
+  if (!native) SetError(error, Message("パスに Shift-JIS として正しくないバイトが含まれています。"));
   return native;
 }
 
@@ -109,11 +196,77 @@ bool WriteAll(int fd, std::string_view data) {
 }  // namespace
 
 std::optional<std::string> Cp932ToUtf8(std::string_view cp932) {
-  return IconvAll("UTF-8", "CP932", cp932);
+  return IconvAll(Direction::ToUtf8, cp932);
 }
 
 std::optional<std::string> Utf8ToCp932(std::string_view utf8) {
-  return IconvAll("CP932", "UTF-8", utf8);
+  return IconvAll(Direction::ToCp932, utf8);
+}
+
+std::optional<std::string> NativePath(std::string_view path) {
+  if (IsAscii(path) && path.find('%') == std::string_view::npos) return std::string(path);
+  std::string out;
+  out.reserve(path.size() * 3 / 2);
+  size_t i = 0;
+  while (i < path.size()) {
+    // The CP932 text up to the next escape run.
+    size_t next = i;
+    while (next < path.size() &&
+           !(path[next] == '%' && next + 2 < path.size() && HexDigit(path[next + 1]) >= 0 &&
+             HexDigit(path[next + 2]) >= 0)) {
+      // '%' is never the trail byte of a double-byte character.
+      ++next;
+    }
+    if (next > i) {
+      std::string_view text = path.substr(i, next - i);
+      auto converted = IsAscii(text) ? std::optional<std::string>(std::string(text))
+                                     : Cp932ToUtf8(text);
+      if (!converted) return std::nullopt;
+      out += *converted;
+      i = next;
+      continue;
+    }
+    // A run of escapes: file-system bytes only when they are not CP932 text.
+    std::string bytes;
+    size_t end = i;
+    while (end + 2 < path.size() && path[end] == '%' && HexDigit(path[end + 1]) >= 0 &&
+           HexDigit(path[end + 2]) >= 0) {
+      bytes += static_cast<char>(HexDigit(path[end + 1]) * 16 + HexDigit(path[end + 2]));
+      end += 3;
+    }
+    bool escape = false;
+    for (char b : bytes) escape = escape || static_cast<unsigned char>(b) >= 0x80;
+    if (escape && Utf8ToCp932(bytes)) escape = false;
+    out += escape ? bytes : std::string(path.substr(i, end - i));
+    i = end;
+  }
+  return out;
+}
+
+std::string ProgramPathFromNative(std::string_view native) {
+  if (IsAscii(native)) return std::string(native);
+  if (auto whole = Utf8ToCp932(native)) return *whole;
+  std::string out;
+  out.reserve(native.size() * 2);
+  size_t i = 0;
+  while (i < native.size()) {
+    const size_t len = Utf8CharLength(native, i);
+    if (len == 0) {
+      AppendEscapes(out, native.substr(i, 1));
+      ++i;
+      continue;
+    }
+    std::string_view ch = native.substr(i, len);
+    if (len == 1) {
+      out += ch;
+    } else if (auto sjis = Utf8ToCp932(ch)) {
+      out += *sjis;
+    } else {
+      AppendEscapes(out, ch);
+    }
+    i += len;
+  }
+  return out;
 }
 
 FileAttributes GetFileAttributes(std::string_view path) {
@@ -239,18 +392,18 @@ bool WriteFileAtomic(std::string_view path, std::string_view contents, std::stri
   auto native = Native(path, error);
   if (!native) return false;
   if (native->empty()) {
-    SetError(error, "No file name.");
+    SetError(error, Message("ファイル名がありません。"));
     return false;
   }
   mode_t mode = 0644;
   struct stat st {};
   if (::stat(native->c_str(), &st) == 0) {
     if (!S_ISREG(st.st_mode)) {
-      SetError(error, "Not an ordinary file.");
+      SetError(error, Message("通常のファイルではありません。"));
       return false;
     }
     if ((st.st_mode & S_IWUSR) == 0) {
-      SetError(error, "The file is read-only.");
+      SetError(error, Message("読み取り専用のファイルです。"));
       return false;
     }
     mode = st.st_mode & 07777;
@@ -321,7 +474,7 @@ bool CreateFolders(std::string_view path, std::string* error) {
   auto native = Native(path, error);
   if (!native) return false;
   if (native->empty()) {
-    SetError(error, "No folder name.");
+    SetError(error, Message("フォルダ名がありません。"));
     return false;
   }
   std::string current;
@@ -340,7 +493,7 @@ bool CreateFolders(std::string_view path, std::string* error) {
   }
   struct stat st {};
   if (::stat(p.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    SetError(error, "Not a folder.");
+    SetError(error, Message("フォルダではありません。"));
     return false;
   }
   return true;

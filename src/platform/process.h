@@ -1,7 +1,10 @@
 // Starting console programs and reading what they write. Arguments and
 // folders are Shift-JIS (CP932) byte strings like every other string of the
-// program. The arguments reach the child unchanged; only the program path and
-// the working folder are converted to the file system's UTF-8 to find them.
+// program. The program path and the working folder are converted to the file
+// system's UTF-8 to find them; every other argument reaches the child as its
+// ArgumentCode says: text (a search formula, an option) unchanged, so that
+// the program reads it in Shift-JIS, and a file or folder name in the file
+// system's code, so that the program finds it (see NativePath).
 #pragma once
 
 #include <cstddef>
@@ -17,8 +20,20 @@ namespace tavirel::platform {
 // without a terminal.
 enum class ConsoleShow { Hidden, Normal, Minimized };
 
+// How one argument reaches the started program.
+enum class ArgumentCode {
+  Text,            // bytes unchanged (Shift-JIS)
+  FileName,        // a file or folder name: in the file system's code
+  OptionFileName,  // "--name=VALUE" or "-xVALUE": the prefix unchanged, VALUE a
+                   // file name; the prefix is everything up to and including
+                   // the first "=", or the first two bytes when there is none
+};
+
 struct ProcessStartInfo {
   std::vector<std::string> arguments;  // the program first; never run through a shell
+  // One code per argument after the program; missing ones are Text. The
+  // program itself is always a file name.
+  std::vector<ArgumentCode> argumentCodes;
   std::string workingFolder;           // empty: the caller's current folder
   ConsoleShow show = ConsoleShow::Hidden;
   // Standard output and standard error go together into one pipe that

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <optional>
 
 #include "platform/platform.h"
@@ -222,14 +223,14 @@ StartResult ChildProcess::Start(const ProcessStartInfo& info) {
 
   // Everything the child needs is prepared here: after fork it may only
   // make system calls.
-  std::optional<std::string> program = Cp932ToUtf8(info.arguments.front());
+  std::optional<std::string> program = NativePath(info.arguments.front());
   if (!program) {
     result.error = EILSEQ;
     return result;
   }
   std::optional<std::string> folder;
   if (!info.workingFolder.empty()) {
-    folder = Cp932ToUtf8(info.workingFolder);
+    folder = NativePath(info.workingFolder);
     if (!folder) {
       result.error = EILSEQ;
       return result;
@@ -237,6 +238,23 @@ StartResult ChildProcess::Start(const ProcessStartInfo& info) {
   }
 
   std::vector<std::string> arguments = info.arguments;
+  arguments.front() = *program;
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    const ArgumentCode code = i - 1 < info.argumentCodes.size() ? info.argumentCodes[i - 1]
+                                                                 : ArgumentCode::Text;
+    if (code == ArgumentCode::Text) continue;
+    size_t keep = 0;
+    if (code == ArgumentCode::OptionFileName) {
+      const size_t equals = arguments[i].find('=');
+      keep = equals != std::string::npos ? equals + 1 : std::min<size_t>(2, arguments[i].size());
+    }
+    std::optional<std::string> name = NativePath(std::string_view(arguments[i]).substr(keep));
+    if (!name) {
+      result.error = EILSEQ;
+      return result;
+    }
+    arguments[i] = arguments[i].substr(0, keep) + *name;
+  }
   std::vector<std::string> candidates = ProgramCandidates(*program);
   if (!info.captureOutput && info.show != ConsoleShow::Hidden) {
     if (std::optional<std::string> terminal = FindTerminalEmulator()) {

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -491,11 +492,13 @@ struct CapturedRun {
   std::vector<int> tagsDuringRun;
 };
 
+// mknmz command lines go with acMknmz, as the index creation window runs them.
 void RunCaptured(CapturedRun& run, const std::string& commandLine, const std::string& workDir) {
   ConsoleRunCallbacks callbacks;
   callbacks.processEvents = [&run] { run.tagsDuringRun.push_back(run.view.Tag()); };
   callbacks.showMessage = [&run](std::string_view text) { run.messages.emplace_back(text); };
-  run.result = RunConsoleProcess(commandLine, workDir, psmCaptured, &run.view, callbacks);
+  run.result =
+      RunConsoleProcess(commandLine, workDir, psmCaptured, &run.view, callbacks, acMknmz);
 }
 
 // One hit of a result file, with what its lines say.
@@ -658,12 +661,19 @@ class NamazuEndToEnd : public ::testing::Test {
     callbacks.showMessage = [&run](std::string_view text) { run.messages.emplace_back(text); };
     const SearchRunner runner = [&callbacks](const std::string& commandLine,
                                              const std::string& folder) {
-      return RunConsoleProcess(commandLine, folder, psmHidden, nullptr, callbacks) != 0 ? 1 : 0;
+      return RunConsoleProcess(commandLine, folder, psmHidden, nullptr, callbacks, acNamazu) != 0
+                 ? 1
+                 : 0;
     };
     run.outcome = RunSearchCommand(settings, run.command, root_, {}, runner);
     if (run.outcome.Result != TSearchRunResult::srrResultReady) return run;
     std::string error;
     EXPECT_TRUE(platform::ReadWholeFile(run.command.ResultFilePath, run.bytes, &error)) << error;
+    // The result list shows undecoded file names decoded.
+    if (UndecodedFileNames(settings)) {
+      run.bytes = ReadableResultText(run.bytes, SettingsInt(settings.FileNameBlankLineNext, 0),
+                                     SettingsInt(settings.FileNameSpaceFromEnd, 0));
+    }
     run.parse = ParseResultText(run.bytes, settings);
 
     const Lines lines = SplitLines(run.bytes);
@@ -690,18 +700,17 @@ class NamazuEndToEnd : public ::testing::Test {
     return run;
   }
 
-  // The corpus-relative file of a hit; `decoded` for file names written
-  // percent-encoded (namazu -U).
-  static std::string RelativeFile(const std::string& uri, bool decoded) {
-    const std::string path = decoded ? URLDecode(uri) : uri;
-    const std::string prefix = corpus_ + "/";
+  // The corpus-relative file of a hit (UTF-8, as in the manifest).
+  static std::string RelativeFile(const std::string& uri) {
+    const std::string path = platform::NativePath(uri).value_or(uri);
+    const std::string prefix = rootUtf8_ + "/corpus/";
     if (path.rfind(prefix, 0) != 0) return "(outside the corpus) " + path;
     return path.substr(prefix.size());
   }
 
-  static std::vector<std::string> Files(const SearchRun& run, bool decoded) {
+  static std::vector<std::string> Files(const SearchRun& run) {
     std::vector<std::string> files;
-    for (const HitInfo& hit : run.hits) files.push_back(RelativeFile(hit.uri, decoded));
+    for (const HitInfo& hit : run.hits) files.push_back(RelativeFile(hit.uri));
     return files;
   }
 
@@ -782,10 +791,7 @@ TEST_F(NamazuEndToEnd, EveryKeywordFindsExactlyItsDocument) {
   for (const Document& doc : manifest_.documents) {
     std::vector<std::string> words = doc.keywords;
     if (!doc.halfWidthIndexedAs.empty()) words.push_back(doc.halfWidthIndexedAs);
-    const bool asciiName = std::all_of(doc.file.begin(), doc.file.end(),
-                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    TSettings settings = SearchSettings();
-    if (!asciiName) settings.namazuOption = "-U";
+    const TSettings settings = SearchSettings();
     for (const std::string& word : words) {
       SCOPED_TRACE(doc.file + " / " + word);
       const SearchRun run = Search(settings, {}, Sjis(word));
@@ -795,14 +801,10 @@ TEST_F(NamazuEndToEnd, EveryKeywordFindsExactlyItsDocument) {
       EXPECT_TRUE(run.parse.Found);
       ASSERT_EQ(run.hits.size(), 1u) << run.command.CommandLine;
       const HitInfo& hit = run.hits[0];
-      if (asciiName) {
-        EXPECT_EQ(hit.uri, corpus_ + "/" + doc.file);
-      } else {
-        EXPECT_EQ(URLDecode(hit.uri), rootUtf8_ + "/corpus/" + doc.file);
-      }
-      if (doc.titleExact) {
-        EXPECT_EQ(hit.title, Sjis(doc.title));
-      }
+      // Japanese file names and the titles mknmz made from them read right;
+      // characters Shift-JIS cannot write show as escapes.
+      EXPECT_EQ(hit.uri, corpus_ + "/" + platform::ProgramPathFromNative(doc.file));
+      EXPECT_EQ(hit.title, platform::ProgramPathFromNative(doc.title));
       if (doc.mail) {
         EXPECT_EQ(hit.lineAfterTitle,
                   std::string(AuthorLabel) + Sjis(doc.fromName + " <" + doc.fromAddr + ">"));
@@ -831,8 +833,7 @@ TEST_F(NamazuEndToEnd, MailTitleIsTheDecodedSubject) {
 // Words found in several documents: the hits are exactly the manifest's
 // list, in score order (descending by default, ascending when asked).
 TEST_F(NamazuEndToEnd, SharedWordsInScoreOrder) {
-  TSettings settings = SearchSettings();
-  settings.namazuOption = "-U";
+  const TSettings settings = SearchSettings();
   for (const bool ascending : {false, true}) {
     for (const auto& [word, files] : manifest_.shared) {
       SCOPED_TRACE(word + (ascending ? " ascending" : " descending"));
@@ -842,7 +843,7 @@ TEST_F(NamazuEndToEnd, SharedWordsInScoreOrder) {
       view.ListCountAll = true;
       const SearchRun run = Search(settings, view, Sjis(word));
       ASSERT_EQ(run.outcome.Result, TSearchRunResult::srrResultReady);
-      EXPECT_EQ(Sorted(Files(run, true)), files);
+      EXPECT_EQ(Sorted(Files(run)), files);
       for (size_t i = 1; i < run.hits.size(); ++i) {
         if (ascending) {
           EXPECT_LE(run.hits[i - 1].score, run.hits[i].score) << i;
@@ -872,8 +873,7 @@ TEST_F(NamazuEndToEnd, SortItems) {
       {"title ascending", TSortKind::skTitle, true},
       {"title descending", TSortKind::skTitle, false},
   };
-  TSettings settings = SearchSettings();
-  settings.namazuOption = "-U";
+  const TSettings settings = SearchSettings();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     SearchViewState view;
@@ -882,7 +882,7 @@ TEST_F(NamazuEndToEnd, SortItems) {
     view.ListCountAll = true;
     const SearchRun run = Search(settings, view, Sjis(word));
     ASSERT_EQ(run.outcome.Result, TSearchRunResult::srrResultReady);
-    const std::vector<std::string> files = Files(run, true);
+    const std::vector<std::string> files = Files(run);
     ASSERT_EQ(Sorted(files), expectedFiles);
 
     // Each hit's sort key; `descending` orders say that keys never rise.
@@ -907,7 +907,7 @@ TEST_F(NamazuEndToEnd, SortItems) {
           break;
         default:
           // Titles are compared in namazu's code, EUC-JP; a title made from a
-          // Japanese file name cannot be known and is left out.
+          // Japanese file name is stored as its UTF-8 bytes and left out.
           if (doc.titleExact) keys.push_back(SjisToEuc(Sjis(doc.title)));
           break;
       }
@@ -993,6 +993,22 @@ TEST_F(NamazuEndToEnd, HtmlResultForTheWebBrowser) {
   EXPECT_TRUE(Contains(lower, "<html")) << run.bytes.substr(0, 200);
   EXPECT_TRUE(Contains(lower, "</html>"));
   EXPECT_TRUE(Contains(run.bytes, corpus_ + "/" + doc.file));
+
+  // Japanese file names and the titles made from them read right on the page
+  // once it is made readable; the links keep their encoded targets.
+  const SearchRun japanese = Search(settings, {}, Sjis("温泉 or 牛丼"));
+  ASSERT_EQ(japanese.outcome.Result, TSearchRunResult::srrResultReady);
+  ASSERT_TRUE(MakeResultPageReadable(settings, japanese.command.ResultFilePath));
+  std::string page;
+  ASSERT_TRUE(platform::ReadWholeFile(japanese.command.ResultFilePath, page));
+  const std::string shown[] = {
+      ">" + Sjis("旅行の覚え書き.txt") + "</a>",
+      ">&#x20BB7;" + Sjis("野家の①メモ.txt") + "</a>",
+      ">" + corpus_ + Sjis("/text/旅行の覚え書き.txt") + "</a>",
+      ">" + corpus_ + Sjis("/text/日本語フォルダ/") + "&#x20BB7;" + Sjis("野家の①メモ.txt") + "</a>",
+      "href=\"" + corpus_ + "/text/%E6%97%85%E8%A1%8C",
+  };
+  for (const std::string& piece : shown) EXPECT_TRUE(Contains(page, piece)) << piece << "\n" << page;
 }
 
 // The phrase in double quotes reaches namazu as one argument with its quotes:
@@ -1019,7 +1035,7 @@ TEST_F(NamazuEndToEnd, PhraseSearch) {
     view.ListCountAll = true;
     const SearchRun run = Search(SearchSettings(), view, c.formula);
     ASSERT_EQ(run.outcome.Result, TSearchRunResult::srrResultReady);
-    EXPECT_EQ(Sorted(Files(run, false)), c.files) << run.command.CommandLine;
+    EXPECT_EQ(Sorted(Files(run)), c.files) << run.command.CommandLine;
   }
 }
 
@@ -1140,55 +1156,313 @@ TEST_F(NamazuEndToEnd, UnusableIndexOrOptions) {
   }
 }
 
-// Index folders whose names hold a blank or Japanese. Two limits of the
-// Namazu programs decide what works:
-// - mknmz cannot write an index to an -O folder whose path holds a blank (it
-//   exits with 2, "フィールド検索用のインデックスが開けませんでした"). It is
-//   run in the folder itself with "-O .": the working folder is converted to
-//   the file system's code by the platform layer, so this works for blanks
-//   and Japanese names alike.
-// - namazu opens its arguments' bytes as they are. A Japanese folder name is
-//   stored in UTF-8 on this file system, while the command line carries it in
-//   Shift-JIS, so namazu cannot open that index: the search ends normally
-//   with no hit. Blanks are fine.
+// Index folders whose names hold a blank or Japanese. mknmz cannot write an
+// index to an -O folder whose path holds a blank (it exits with 2,
+// "フィールド検索用のインデックスが開けませんでした"), so it runs in the folder
+// itself with "-O .". The searcher gets the folder in the file system's
+// code, so a Japanese name is found like any other.
 TEST_F(NamazuEndToEnd, IndexFoldersWithBlanksAndJapaneseNames) {
   const std::string blankFolder = root_ + "/my index/plain";
   const std::string japaneseFolder = root_ + "/my index/\x8D\xF5\x88\xF8";  // 索引
   const Document& doc = manifest_.Doc("text/jis-memo.txt");
-  struct Case {
-    const char* name;
-    std::string folder;
-    bool searchable;
-  };
-  const Case cases[] = {
-      {"blank", blankFolder, true},
-      {"blank and Japanese", japaneseFolder, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const std::string& folder : {blankFolder, japaneseFolder}) {
+    SCOPED_TRACE(folder);
     std::string error;
-    ASSERT_TRUE(platform::CreateFolders(c.folder, &error)) << error;
+    ASSERT_TRUE(platform::CreateFolders(folder, &error)) << error;
     CapturedRun build;
-    RunCaptured(build, MknmzCommand("-O ."), c.folder);
+    RunCaptured(build, MknmzCommand("-O ."), folder);
     ASSERT_NE(build.result, 0);
     EXPECT_TRUE(build.view.HasLine(std::string(WritingIndexText) + " "));
-    EXPECT_TRUE(platform::FileExists(c.folder + "/NMZ.i"));
+    EXPECT_TRUE(platform::FileExists(folder + "/NMZ.i"));
 
     TSettings settings = SearchSettings();
-    settings.IndexDirectories = {c.folder};
+    settings.IndexDirectories = {folder};
     const SearchRun run = Search(settings, {}, Sjis(doc.keywords.at(0)));
     ASSERT_EQ(run.outcome.Result, TSearchRunResult::srrResultReady);
-    EXPECT_TRUE(Contains(run.command.CommandLine, " \"" + c.folder + "\""));
-    if (c.searchable) {
-      ASSERT_EQ(run.hits.size(), 1u) << run.bytes;
-      EXPECT_EQ(run.hits[0].uri, corpus_ + "/" + doc.file);
-    } else {
-      EXPECT_FALSE(run.parse.Found);
-      EXPECT_TRUE(run.hits.empty());
-    }
+    EXPECT_TRUE(Contains(run.command.CommandLine, " \"" + folder + "\""));
+    ASSERT_EQ(run.hits.size(), 1u) << run.bytes;
+    EXPECT_EQ(run.hits[0].uri, corpus_ + "/" + doc.file);
   }
   // The Japanese name is stored in UTF-8 on disk.
   EXPECT_TRUE(fs::exists(fs::path(rootUtf8_) / "my index" / "\xE7\xB4\xA2\xE5\xBC\x95" / "NMZ.i"));
+}
+
+// Japanese file and folder names from end to end: documents in a folder with
+// a Japanese name (and a blank) indexed by mknmz into an index folder with a
+// Japanese name, found by namazu, shown with their real names and titles, and
+// read back through the path the result list gives. Names Shift-JIS cannot
+// write (𠮷, an emoji) show their file-system bytes as escapes and still open.
+TEST_F(NamazuEndToEnd, JapaneseFileAndFolderNames) {
+  struct Case {
+    const char* fileUtf8;  // the name on disk
+    std::string shown;     // the name in the result list (Shift-JIS)
+  };
+  const Case cases[] = {
+      {"旅行の覚え書き.txt", Sjis("旅行の覚え書き.txt")},
+      {"①番の控え.txt", Sjis("①番の控え.txt")},              // NEC special character
+      {"髙橋さん.txt", Sjis("髙橋さん.txt")},                  // IBM extension
+      {"鎧ｶﾞﾗｽ.txt", Sjis("鎧ｶﾞﾗｽ.txt")},                  // half-width kana
+      {"ＡＢＣ（全角）.txt", Sjis("ＡＢＣ（全角）.txt")},      // full-width ASCII
+      {"𠮷野家.txt", "%F0%A0%AE%B7" + Sjis("野家.txt")},  // outside Shift-JIS
+      {"メモ 😀.txt", Sjis("メモ ") + "%F0%9F%98%80.txt"},
+      {"a%41 b.txt", "a%41 b.txt"},                          // a percent sign of its own
+  };
+  const std::string folderUtf8 = rootUtf8_ + "/資料 フォルダ";
+  const std::string indexUtf8 = rootUtf8_ + "/索引";
+  fs::create_directories(folderUtf8);
+  fs::create_directories(indexUtf8);
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    std::FILE* f = std::fopen((folderUtf8 + "/" + cases[i].fileUtf8).c_str(), "wb");
+    ASSERT_NE(f, nullptr) << cases[i].fileUtf8;
+    std::fprintf(f, "zzshared zzdoc%zu\n", i);
+    std::fclose(f);
+  }
+  const std::string folder = root_ + Sjis("/資料 フォルダ");
+  const std::string index = root_ + Sjis("/索引");
+  // The index folder is the working folder ("-O ." for the blank rule above);
+  // the folder to index is an argument and reaches mknmz in UTF-8.
+  CapturedRun build;
+  RunCaptured(build,
+              "\"" + settings_.PerlPath + "\" \"" + settings_.mknmzPath + "\" -O . \"" + folder + "\"",
+              index);
+  ASSERT_NE(build.result, 0) << (build.messages.empty() ? "" : build.messages[0]);
+  ASSERT_TRUE(fs::exists(fs::path(indexUtf8) / "NMZ.i"));
+
+  TSettings settings = SearchSettings();
+  settings.IndexDirectories = {index};
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const Case& c = cases[i];
+    SCOPED_TRACE(c.fileUtf8);
+    const SearchRun run = Search(settings, {}, "zzdoc" + std::to_string(i));
+    ASSERT_EQ(run.hits.size(), 1u) << run.command.CommandLine << "\n" << run.bytes;
+    EXPECT_EQ(run.hits[0].uri, folder + "/" + c.shown);
+    EXPECT_EQ(run.hits[0].title, c.shown);
+    // The path opens: the platform reads the file behind the shown name.
+    std::string text;
+    std::string error;
+    EXPECT_TRUE(platform::ReadWholeFile(HitDocumentPath(run.hits[0].uri, root_, {}), text, &error))
+        << error;
+    EXPECT_EQ(text, "zzshared zzdoc" + std::to_string(i) + "\n");
+  }
+  EXPECT_EQ(Search(settings, {}, "zzshared").hits.size(), std::size(cases));
+}
+
+// Values from boxes, the settings file, aliases.ini or a command list never
+// become options of namazu or leave their own argument: each attack writes
+// nothing, and each ordinary form of a directory still finds its hits.
+TEST_F(NamazuEndToEnd, DirectoriesNeverBecomeOptions) {
+  const fs::path victim = fs::path(rootUtf8_) / "victim.txt";
+  const std::string victimSjis = root_ + "/victim.txt";
+  const Document& doc = manifest_.Doc("text/english.txt");
+  const std::string word = Sjis(doc.keywords.at(0));
+
+  // Ordinary index folders with awkward names, copies of the index.
+  const std::string quoted = root_ + "/idx \"quoted\" name";
+  const std::string backslash = root_ + "/idx\\\" back";
+  const std::string plus = root_ + "/+plus";
+  for (const std::string& folder : {quoted, backslash, plus}) {
+    std::error_code ignored;
+    fs::create_directories(*platform::NativePath(folder));
+    fs::copy(*platform::NativePath(index_), *platform::NativePath(folder),
+             fs::copy_options::overwrite_existing | fs::copy_options::recursive, ignored);
+  }
+  struct Case {
+    const char* name;
+    std::vector<std::string> directories;
+    std::string namazuOption;
+    size_t hits;
+  };
+  const Case cases[] = {
+      // Attacks: as a directory typed or stored as Directory2=...
+      {"option as directory", {index_, "--output=" + victimSjis}, "", 1},
+      {"short option as directory", {index_, "-o" + victimSjis}, "", 1},
+      {"quote breaks out", {index_, "x\\\" --output=" + victimSjis + " \\\""}, "", 1},
+      {"plus with blanks", {index_, "+x --output=" + victimSjis}, "", 1},
+      {"doubled quote", {index_, "a\"\" --output=" + victimSjis + " \"\""}, "", 1},
+      // Ordinary forms.
+      {"quotes in the name", {quoted}, "", 1},
+      {"backslash and quote in the name", {backslash}, "", 1},
+      {"leading plus as a path", {plus}, "", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TSettings settings = SearchSettings();
+    settings.IndexDirectories = c.directories;
+    settings.namazuOption = c.namazuOption;
+    const SearchRun run = Search(settings, {}, word);
+    ASSERT_EQ(run.outcome.Result, TSearchRunResult::srrResultReady) << run.command.CommandLine;
+    EXPECT_EQ(run.hits.size(), c.hits) << run.command.CommandLine << "\n" << run.bytes;
+    EXPECT_FALSE(fs::exists(victim)) << run.command.CommandLine;
+    fs::remove(victim);
+  }
+
+  // The relative form "+name" (namazurc names the base index) with a blank.
+  const std::string base = root_ + "/relbase";
+  const std::string sub = base + "/sub dir";
+  std::error_code ignored;
+  fs::create_directories(*platform::NativePath(sub));
+  fs::copy(*platform::NativePath(index_), *platform::NativePath(sub),
+           fs::copy_options::overwrite_existing | fs::copy_options::recursive, ignored);
+  const std::string rc = root_ + "/relative.rc";
+  {
+    std::FILE* f = std::fopen(platform::NativePath(rc)->c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fprintf(f, "Index %s\n", platform::NativePath(base)->c_str());
+    std::fclose(f);
+  }
+  TSettings settings = SearchSettings();
+  settings.UseNamazurc = "1";
+  settings.RelativePath = "1";
+  settings.NamazurcPath = rc;
+  settings.IndexDirectories = {base, sub};
+  SearchRun run;
+  run.command = BuildSearchCommand(settings, {}, word, ResultFolder(settings, root_, root_),
+                                   root_, {}, true);
+  EXPECT_TRUE(Contains(run.command.CommandLine, " \"+sub dir\"")) << run.command.CommandLine;
+  ConsoleRunCallbacks callbacks;
+  run.outcome = RunSearchCommand(settings, run.command, root_, {},
+                                 [&callbacks](const std::string& line, const std::string& dir) {
+                                   return RunConsoleProcess(line, dir, psmHidden, nullptr,
+                                                            callbacks, acNamazu) != 0;
+                                 });
+  ASSERT_EQ(run.outcome.Result, TSearchRunResult::srrResultReady);
+  ASSERT_TRUE(platform::ReadWholeFile(run.command.ResultFilePath, run.bytes));
+  EXPECT_EQ(ParseResultText(run.bytes, settings).Hits.size(), 1u) << run.bytes;
+
+  // A namazurc path that tries to break out of its quotes: a file of that
+  // very name is read as the configuration, nothing else happens.
+  // (The victim is named relative to the searcher's working folder, the
+  // program's folder, since a file name cannot hold a "/".)
+  for (const std::string& name : {std::string("/rc\" --output=victim.txt \"x"),
+                                  std::string("/rc\\\" --output=victim.txt \\\"x")}) {
+    SCOPED_TRACE(name);
+    const std::string hostile = root_ + name;
+    std::FILE* f = std::fopen(platform::NativePath(hostile)->c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    TSettings rcSettings = SearchSettings();
+    rcSettings.UseNamazurc = "1";
+    rcSettings.NamazurcPath = hostile;
+    SearchRun rcRun;
+    rcRun.command = BuildSearchCommand(rcSettings, {}, word, ResultFolder(rcSettings, root_, root_),
+                                       root_, {}, true);
+    rcRun.outcome = RunSearchCommand(rcSettings, rcRun.command, root_, {},
+                                     [&callbacks](const std::string& line, const std::string& dir) {
+                                       return RunConsoleProcess(line, dir, psmHidden, nullptr,
+                                                                callbacks, acNamazu) != 0;
+                                     });
+    ASSERT_EQ(rcRun.outcome.Result, TSearchRunResult::srrResultReady) << rcRun.command.CommandLine;
+    ASSERT_TRUE(platform::ReadWholeFile(rcRun.command.ResultFilePath, rcRun.bytes));
+    EXPECT_EQ(ParseResultText(rcRun.bytes, rcSettings).Hits.size(), 1u) << rcRun.bytes;
+    EXPECT_FALSE(fs::exists(victim)) << rcRun.command.CommandLine;
+  }
+
+  // Extra options that are no options stop the search before it runs.
+  settings = SearchSettings();
+  for (const char* extra : {"--output=x --", "stray", "-n 5 word", "\""}) {
+    settings.namazuOption = extra;
+    EXPECT_TRUE(CheckExtraOptions(settings).has_value()) << extra;
+  }
+  for (const char* extra : {"-n 5", "--max 5 -s", "--sort=date --ascending", "-U"}) {
+    settings.namazuOption = extra;
+    EXPECT_FALSE(CheckExtraOptions(settings).has_value()) << extra;
+  }
+}
+
+// Every search formula that the help pages and the demo's files show finds
+// exactly what it promises on the sample corpus (the demo's index). The help
+// writes each example's documents beside it (data-finds); the formulas of the
+// demo's aliases.ini and history, and of the aliases.ini example in the help,
+// have their documents here, and a formula without a promise fails.
+TEST_F(NamazuEndToEnd, HelpAndDemoExamplesFindWhatTheyPromise) {
+  auto readUtf8 = [](const std::string& path) {
+    std::string bytes;
+    std::string error;
+    EXPECT_TRUE(platform::ReadWholeFile(path, bytes, &error)) << path << ": " << error;
+    return bytes;
+  };
+  auto unescape = [](std::string text) {
+    const std::pair<std::string, std::string> entities[] = {
+        {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}};
+    for (const auto& [entity, plain] : entities) {
+      for (size_t at; (at = text.find(entity)) != std::string::npos;) text.replace(at, entity.size(), plain);
+    }
+    return text;
+  };
+  auto words = [](const std::string& list) {
+    std::vector<std::string> out;
+    for (size_t at = 0; at < list.size();) {
+      const size_t end = std::min(list.find(' ', at), list.size());
+      if (end > at) out.push_back(list.substr(at, end - at));
+      at = end + 1;
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+  };
+  std::vector<std::pair<std::string, std::vector<std::string>>> examples;  // formula, files
+
+  // The help's examples: <td class="ex" data-finds="...">formula</td>.
+  const std::string help = readUtf8(std::string(TAVIREL_SOURCE_DIR) + "/help/start.html");
+  int marked = 0;
+  for (size_t at = 0; (at = help.find("class=\"ex\"", at)) != std::string::npos; ++at) {
+    ++marked;
+    const size_t close = help.find('>', at);
+    const std::string attributes = help.substr(at, close - at);
+    const size_t finds = attributes.find("data-finds=\"");
+    ASSERT_NE(finds, std::string::npos) << "an example without its documents: " << attributes;
+    const size_t begin = finds + 12;
+    const std::string files = attributes.substr(begin, attributes.find('"', begin) - begin);
+    const std::string formula = unescape(help.substr(close + 1, help.find('<', close) - close - 1));
+    examples.emplace_back(formula, words(files));
+  }
+  EXPECT_GE(marked, 20);
+
+  // The formulas of the demo's files and of the help's aliases.ini example.
+  std::vector<std::string> shared = manifest_.shared.at("\xE6\x96\x87\xE6\x9B\xB8");  // 文書
+  const std::vector<std::string>& kensaku = manifest_.shared.at("\xE6\xA4\x9C\xE7\xB4\xA2");
+  std::erase_if(shared, [&](const std::string& f) {
+    return std::find(kensaku.begin(), kensaku.end(), f) == kensaku.end();
+  });
+  const std::map<std::string, std::vector<std::string>> promises = {
+      {"検索 and 文書", shared},
+      {"\"quick indexing\"", manifest_.adjacent},
+      {"{quick indexing}", manifest_.adjacent},
+      {"+subject:会議", {"mail/inbox/1"}},
+      {"会議 and 日程", {"mail/inbox/1"}},
+      {"検索", kensaku},
+      {"紫陽花", {"text/jis-memo.txt"}},
+  };
+  const std::string sources[] = {"/samples/demo-aliases.ini", "/samples/demo-tavirel.ini",
+                                 "/help/index.html"};
+  for (const std::string& source : sources) {
+    const std::string text = readUtf8(std::string(TAVIREL_SOURCE_DIR) + source);
+    for (const std::string& line : SplitLines(text)) {
+      auto numbered = [&line](std::string_view key) {
+        return line.rfind(key, 0) == 0 && line.size() > key.size() &&
+               std::isdigit(static_cast<unsigned char>(line[key.size()]));
+      };
+      const bool query = numbered("Query") || numbered("History");
+      const size_t equals = line.find('=');
+      if (!query || equals == std::string::npos) continue;
+      const std::string formula = line.substr(equals + 1);
+      const auto promise = promises.find(formula);
+      ASSERT_NE(promise, promises.end()) << source << ": no promise for " << formula;
+      std::vector<std::string> files = promise->second;
+      std::sort(files.begin(), files.end());
+      examples.emplace_back(formula, files);
+    }
+  }
+  EXPECT_GE(examples.size(), static_cast<size_t>(marked) + 8);
+
+  for (const auto& [formula, files] : examples) {
+    SCOPED_TRACE(formula);
+    SearchViewState view;
+    view.ListCountAll = true;
+    const SearchRun run = Search(SearchSettings(), view, Sjis(formula));
+    ASSERT_EQ(run.outcome.Result, TSearchRunResult::srrResultReady);
+    EXPECT_FALSE(files.empty());
+    EXPECT_EQ(Sorted(Files(run)), files) << run.bytes;
+  }
 }
 
 }  // namespace

@@ -39,6 +39,28 @@ TEST(CodePage, RefusesWhatHasNoCounterpart) {
   EXPECT_FALSE(Utf8ToCp932("\xE6\x97").has_value());
 }
 
+// Names Shift-JIS cannot write travel inside the program as escapes of their
+// file-system bytes; a real name with escapes of writable text keeps them.
+TEST(CodePage, FileSystemNamesWithEscapes) {
+  struct Case {
+    std::string native;   // UTF-8 (or raw bytes) on disk
+    std::string program;  // the program's form
+  };
+  const Case cases[] = {
+      {"/a/" + kNihongoUtf8 + ".txt", "/a/" + kNihongoSjis + ".txt"},
+      {"/a/\xF0\xA0\xAE\xB7\xE9\x87\x8E.txt", "/a/%F0%A0%AE%B7\x96\xEC.txt"},  // 𠮷野
+      {"/a/caf\xC3\xA9 \xF0\x9F\x98\x80", "/a/caf%C3%A9 %F0%9F%98%80"},
+      {"/a/\x8A\xBF\x8E\x9A.txt", "/a/%8A%BF%8E%9A.txt"},            // Shift-JIS bytes on disk
+      {"/a/%E6%97%85 100%.txt", "/a/%E6%97%85 100%.txt"},              // literal percent signs
+      {"/a/%41%", "/a/%41%"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ProgramPathFromNative(c.native), c.program) << c.program;
+    EXPECT_EQ(NativePath(c.program), c.native) << c.program;
+  }
+  EXPECT_FALSE(NativePath("bad\x95").has_value());
+}
+
 TEST(MatchesMask, WindowsWildcards) {
   const std::tuple<std::string, std::string, bool> cases[] = {
       {"NMZ.i", "NMZ.*", true},

@@ -12,6 +12,7 @@
 
 #include <string>
 
+#include "ui/widgets/msgbox.h"
 #include "ui/process/doswin.h"
 #include "ui/widgets/bigview.h"
 #include "ui/process/consolerun.h"
@@ -175,7 +176,7 @@ void TestDosWindow::capturedRunFillsTheView() {
 }
 
 void TestDosWindow::failedStartShowsMessageBox() {
-  QApplication::setApplicationDisplayName(QStringLiteral("tavirel for Namazu"));
+  SetApplicationTitle(QStringLiteral("tavirel for Namazu"));
   TfrmWindow* window = new TfrmWindow;
   QPointer<TfrmWindow> guard(window);
   window->show();

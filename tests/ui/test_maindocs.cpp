@@ -746,20 +746,21 @@ void TestMainDocs::startPageAndHelpInTheView() {
 // ---- Japanese file names ---------------------------------------------------------------------
 
 void TestMainDocs::japaneseFileNames() {
-  // With -U the searcher keeps the file name percent-encoded as UTF-8; the
-  // decoded form names the file.
-  WriteSettings("[Command]\r\nnamazuOption=-U\r\n");
+  // The searcher writes the file name percent-encoded as UTF-8; the list
+  // shows it decoded, with the title mknmz made from the name.
+  WriteSettings("");
   TfrmMain window;
   window.show();
   window.cboKeyword->setEditText(QStringLiteral("apple"));
   window.btnSearch->click();
   QCOMPARE(window.edtResult->HitCount(), 2);
+  const std::string travel = Sjis(dir_->filePath(QStringLiteral("idxdocs/旅行メモ.txt")));
   int index = -1;
   for (int i = 0; i < 2; ++i) {
-    if (window.edtResult->Hits()[static_cast<size_t>(i)].Uri.find('%') != std::string::npos)
-      index = i;
+    if (window.edtResult->Hits()[static_cast<size_t>(i)].Uri == travel) index = i;
   }
   QVERIFY2(index >= 0, window.edtResult->Hits()[0].Uri.c_str());
+  QVERIFY(window.edtResult->toPlainText().contains(QStringLiteral(". 旅行メモ.txt (スコア: ")));
   // A document that cannot be read would be reported in a message box.
   BoxSeen box;
   AnswerNextBox(&box, QMessageBox::Ok, 10);
@@ -781,6 +782,15 @@ void TestMainDocs::japaneseFileNames() {
   window.OpenHit(1);
   QCOMPARE(window.CurrentDocumentPath, Sjis(Doc(QStringLiteral("%41.txt"))));
   QVERIFY(window.edtTextContents->toPlainText().contains(QStringLiteral("percent in the name")));
+
+  // A link of the HTML result page: a Japanese folder and a name with a
+  // character Shift-JIS cannot write, both percent-encoded.
+  QDir(dir_->filePath(QStringLiteral("docs"))).mkdir(QStringLiteral("日本"));
+  WriteBytes(Doc(QStringLiteral("日本/𠮷.txt")), "yoshi\n");
+  ShowHits(window, {QStringLiteral("%E6%97%A5%E6%9C%AC/%F0%A0%AE%B7.txt")});
+  window.OpenHit(0);
+  QCOMPARE(window.CurrentDocumentPath, Sjis(Doc(QStringLiteral("日本/"))) + "%F0%A0%AE%B7.txt");
+  QVERIFY(window.edtTextContents->toPlainText().contains(QStringLiteral("yoshi")));
   window.close();
 }
 

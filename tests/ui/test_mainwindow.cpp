@@ -1,10 +1,13 @@
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDesktopServices>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -23,11 +26,13 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <tuple>
 
+#include "ui/widgets/msgbox.h"
 #include "ui/search/htmlview.h"
 #include "ui/search/mainwindow.h"
 #include "ui/search/recentdirs.h"
@@ -66,6 +71,11 @@ class TestMainWindow : public QObject {
   void searchFillsTheList();
   void searchFindsJapaneseText();
   void openHitRoutes();
+  void enterAndFocusInTheFormulaBox();
+  void currentHitIsMarked();
+  void indexFolderNameShiftJisCannotWrite();
+  void extraOptionsThatAreNoOptionsAreRefused();
+  void qtTextsInJapanese();
   void historyOrderAndSaving();
   void listCountAtStart_data();
   void listCountAtStart();
@@ -220,7 +230,11 @@ void TestMainWindow::controlsCaptionsAndNames() {
   QVERIFY(window.btnSelectKeywordList->isEnabled());
   QCOMPARE(window.windowTitle(),
            QStringLiteral("tavirel for Namazu - [\"%1\"]").arg(QString::fromStdString(IndexPath())));
-  QCOMPARE(QGuiApplication::applicationDisplayName(), window.windowTitle());
+  // The title is exactly the caption: no application display name is set
+  // (Qt would append it to every window title), and the application title
+  // of the information messages follows the caption.
+  QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+  QCOMPARE(ApplicationTitle(), window.windowTitle());
   QCOMPARE(window.size(), QSize(545, 420));
   // The document tabs' buttons, each on its own tab.
   const std::tuple<const char*, QString, QWidget*> buttons[] = {
@@ -325,6 +339,130 @@ void TestMainWindow::openHitRoutes() {
   window.edtResult->setFocus();
   QTest::keyClick(window.edtResult, Qt::Key_Escape);
   QTRY_VERIFY(window.cboKeyword->hasFocus());
+  window.close();
+}
+
+// The caret starts in the formula box, start page or not, and Enter there
+// always does what the search button does.
+void TestMainWindow::enterAndFocusInTheFormulaBox() {
+  for (const char* explanation : {"0", "1"}) {
+    WriteSettings(std::string("[Window]\r\nShowExplanation=") + explanation +
+                  "\r\n[Search]\r\nFormulaHistoryCount=2\r\nHistory1=cherry apple\r\n");
+    TfrmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window.cboKeyword));
+
+    // An empty formula: the button's message.
+    BoxSeen box;
+    AnswerNextBox(&box, QMessageBox::Ok);
+    QTest::keyClick(window.cboKeyword, Qt::Key_Return);
+    QVERIFY(box.seen);
+    QCOMPARE(box.text, QStringLiteral("検索式を入力してください。"));
+
+    // The first Enter after typing searches for what the box shows, also
+    // while the history completer offers the rest of an entry ("cher" shown
+    // as "cher[ry apple]") and after the focus went elsewhere and came back.
+    // Keys reach the box itself or its line edit; both are tried.
+    for (QWidget* target : {static_cast<QWidget*>(window.cboKeyword),
+                            static_cast<QWidget*>(window.cboKeyword->lineEdit())}) {
+      window.edtResult->setFocus();
+      window.cboKeyword->setFocus();
+      window.cboKeyword->lineEdit()->setText(QStringLiteral("cherry apple"));
+      window.cboKeyword->lineEdit()->setSelection(4, 8);
+      window.edtResult->ClearResults();
+      QTest::keyClick(target, Qt::Key_Return);
+      QCOMPARE(window.cboKeyword->itemText(0), QStringLiteral("cherry apple"));
+      QCOMPARE(window.edtResult->HitCount(), 1);
+      window.cboKeyword->setEditText(QStringLiteral("banana"));
+      QTest::keyClick(target, Qt::Key_Enter);
+      QCOMPARE(window.cboKeyword->itemText(0), QStringLiteral("banana"));
+    }
+    window.close();
+  }
+}
+
+// The hit Enter would open carries a light background over its title line,
+// follows N and P, and is the last opened hit after reading documents.
+void TestMainWindow::currentHitIsMarked() {
+  WriteSettings("");
+  TfrmMain window;
+  window.show();
+  Search(window, QStringLiteral("apple"));
+  QCOMPARE(window.edtResult->HitCount(), 3);
+  const QString text = window.edtResult->toPlainText();
+  auto markedLine = [&window] {
+    const auto marks = window.edtResult->extraSelections();
+    return marks.size() == 1 ? marks[0].cursor.block().text() : QString();
+  };
+  QCOMPARE(window.edtResult->MarkedHit(), 0);
+  QVERIFY(markedLine().startsWith(QStringLiteral("1. ")));
+  window.edtResult->setFocus();
+  QTest::keyClick(window.edtResult, Qt::Key_N);
+  QTest::keyClick(window.edtResult, Qt::Key_N);
+  QCOMPARE(window.edtResult->MarkedHit(), 1);
+  QVERIFY(markedLine().startsWith(QStringLiteral("2. ")));
+  // Read hit 2, step to hit 3 in the text view, come back with Enter.
+  QTest::keyClick(window.edtResult, Qt::Key_Return);
+  QCOMPARE(window.pge->currentWidget(), window.tabTextDoc);
+  QTest::keyClick(window.edtTextContents, Qt::Key_N);
+  QCOMPARE(window.CurrentHitIndex, 2);
+  QTest::keyClick(window.edtTextContents, Qt::Key_Return);
+  QCOMPARE(window.pge->currentWidget(), window.tabResult);
+  QCOMPARE(window.edtResult->MarkedHit(), 2);
+  QVERIFY(markedLine().startsWith(QStringLiteral("3. ")));
+  // The mark changes neither the text nor the offsets.
+  QCOMPARE(window.edtResult->toPlainText(), text);
+  QCOMPARE(window.edtResult->CaretOffset(), window.edtResult->Hits()[2].UriStart);
+  window.close();
+}
+
+// A folder name typed with a character Shift-JIS cannot write is searched
+// all the same (it travels as an escape of its file-system bytes).
+void TestMainWindow::indexFolderNameShiftJisCannotWrite() {
+  const QString folder = dir_->filePath(QStringLiteral("𠮷の索引"));
+  std::filesystem::copy(IndexPath(), folder.toStdString(),
+                        std::filesystem::copy_options::recursive |
+                            std::filesystem::copy_options::overwrite_existing);
+  WriteSettings("");
+  TfrmMain window;
+  window.show();
+  window.cboIndexDir->setEditText(QChar(u'"') + folder + QChar(u'"'));
+  Search(window, QStringLiteral("apple"));
+  QCOMPARE(window.edtResult->HitCount(), 3);
+  QVERIFY(window.windowTitle().contains(QStringLiteral("%F0%A0%AE%B7の索引")));
+  window.close();
+}
+
+void TestMainWindow::extraOptionsThatAreNoOptionsAreRefused() {
+  WriteSettings("[Command]\r\nnamazuOption=-s stray\r\n");
+  TfrmMain window;
+  BoxSeen box;
+  AnswerNextBox(&box, QMessageBox::Ok);
+  Search(window, QStringLiteral("apple"));
+  QVERIFY(box.seen);
+  QCOMPARE(box.text, QStringLiteral("namazu の追加オプション「stray」はオプションではありません。"
+                                    "設定ファイルの namazuOption を確かめてください。"));
+  QCOMPARE(box.icon, QMessageBox::Critical);
+  QCOMPARE(window.edtResult->HitCount(), 0);
+  window.close();
+}
+
+// Qt's own texts (message box buttons, dialogs) are Japanese as well.
+void TestMainWindow::qtTextsInJapanese() {
+  if (!InstallJapaneseQtTexts()) QSKIP("qtbase_ja.qm is not installed (qt6-translations-l10n)");
+  WriteSettings("[Result]\r\nConfirmCommandLine=1\r\n");
+  TfrmMain window;
+  QString yes;
+  QTimer::singleShot(50, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    yes = box->button(QMessageBox::Yes)->text();
+    box->button(QMessageBox::No)->click();
+  });
+  Search(window, QStringLiteral("apple"));
+  QVERIFY2(yes.contains(QStringLiteral("はい")), qPrintable(yes));
   window.close();
 }
 

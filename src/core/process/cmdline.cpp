@@ -7,12 +7,19 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+
 // Copies the character at `pos` (both bytes of a double-byte character) and
-// moves past it.
+// moves past it. A lead byte not followed by a trail byte stands alone, so
+// that a quote or blank after it (a text ending in half a character) keeps
+// its meaning.
 void CopyCharacter(std::string_view text, size_t& pos, std::string& out) {
   unsigned char c = static_cast<unsigned char>(text[pos]);
   out.push_back(text[pos++]);
-  if (IsSjisLeadByte(c) && pos < text.size()) out.push_back(text[pos++]);
+  if (IsSjisLeadByte(c) && pos < text.size() &&
+      IsTrailByte(static_cast<unsigned char>(text[pos]))) {
+    out.push_back(text[pos++]);
+  }
 }
 
 }  // namespace

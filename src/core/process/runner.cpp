@@ -69,7 +69,8 @@ class TagGuard {
 };
 
 intptr_t RunCaptured(std::string_view commandLine, std::string_view workDir,
-                     IConsoleView& view, const ConsoleRunCallbacks& callbacks) {
+                     IConsoleView& view, const ConsoleRunCallbacks& callbacks,
+                     TArgumentCoding coding) {
   TagGuard busy(view);
   if (view.LineCount() > 0) {
     view.AppendLine("");
@@ -84,6 +85,7 @@ intptr_t RunCaptured(std::string_view commandLine, std::string_view workDir,
 
   platform::ProcessStartInfo info;
   info.arguments = SplitCommandLine(commandLine);
+  info.argumentCodes = ArgumentCodes(coding, info.arguments);
   info.workingFolder = std::string(workDir);
   info.captureOutput = true;
   platform::ChildProcess child;
@@ -147,16 +149,17 @@ std::string StartFailureMessage(std::string_view workDir, std::string_view comma
 
 intptr_t RunConsoleProcess(std::string_view commandLine, std::string_view workDir,
                            TProcessShowMode mode, IConsoleView* view,
-                           const ConsoleRunCallbacks& callbacks) {
+                           const ConsoleRunCallbacks& callbacks, TArgumentCoding coding) {
   switch (mode) {
     case psmCaptured:
       if (view == nullptr) return 0;
-      return RunCaptured(commandLine, workDir, *view, callbacks);
+      return RunCaptured(commandLine, workDir, *view, callbacks, coding);
     case psmHidden:
     case psmNormal:
     case psmMinimized: {
       platform::ProcessStartInfo info;
       info.arguments = SplitCommandLine(commandLine);
+      info.argumentCodes = ArgumentCodes(coding, info.arguments);
       info.workingFolder = std::string(workDir);
       info.show = ShowFor(mode);
       platform::ChildProcess child;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/jconv/jconvert.h"
+#include "core/process/arguments.h"
 
 namespace tavirel {
 
@@ -44,10 +45,14 @@ struct ConsoleRunCallbacks {
 // `workDir` and returns after the program has ended. In psmCaptured mode its
 // standard output and standard error are shown in `view`. Returns non-zero
 // when the program was started, zero when it could not be started (the
-// failure has been shown) or `mode` is none of the four.
+// failure has been shown) or `mode` is none of the four. `coding` names the
+// program the line runs, so that its file and folder arguments reach it in
+// the file system's code (core/process/arguments.h); with acAsWritten every
+// argument but the program keeps the command line's bytes.
 intptr_t RunConsoleProcess(std::string_view commandLine, std::string_view workDir,
                            TProcessShowMode mode, IConsoleView* view,
-                           const ConsoleRunCallbacks& callbacks);
+                           const ConsoleRunCallbacks& callbacks,
+                           TArgumentCoding coding = acAsWritten);
 
 // The message shown when a program cannot be started.
 std::string StartFailureMessage(std::string_view workDir, std::string_view commandLine,

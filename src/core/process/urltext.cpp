@@ -97,8 +97,9 @@ std::string DecodePercentPath(std::string_view text) {
   if (!eightBit) return decoded;
   bool multi = false;
   if (IsValidUtf8(decoded, &multi)) {
-    if (auto sjis = platform::Utf8ToCp932(decoded)) return *sjis;
-    return std::string(text);
+    // Characters Shift-JIS cannot write stay as escapes of their bytes,
+    // which the platform reads back (platform::NativePath).
+    return platform::ProgramPathFromNative(decoded);
   }
   // Not UTF-8: the bytes were written in Shift-JIS already.
   return decoded;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/process/ucommon.h"
+#include "core/search/hitnames.h"
 
 namespace tavirel {
 namespace {
@@ -147,11 +148,73 @@ int FindNthFromEnd(std::string_view line, char ch, int n) {
   return FindNthFromEndImpl(line, ch, n, false).CharPos;
 }
 
-ResultListParse ParseResultText(std::string_view fileBytes, int fileNameBlankLineNext,
-                                int fileNameSpaceFromEnd) {
+namespace {
+
+// Finds the hits' lines: `onTitle(index, markerBytePos)` for a title line,
+// `onFileName(index, blank)` for its file-name line. False when the text has
+// no line starting the list.
+template <class OnTitle, class OnFileName>
+bool ScanHitLines(std::string_view fileBytes, const std::vector<Line>& lines,
+                  int fileNameBlankLineNext, int fileNameSpaceFromEnd, OnTitle onTitle,
+                  OnFileName onFileName) {
+  auto lineText = [&](const Line& line) {
+    return std::string_view(fileBytes.data() + line.Begin, line.Length);
+  };
+  if (lines.empty()) return false;
+
+  // The list starts at the first line after the first one that begins with "1. ".
+  size_t first = 1;
+  while (first < lines.size() && !StartsWith(lineText(lines[first]), "1. ")) ++first;
+  if (first >= lines.size()) return false;
+
+  const size_t blankLinesNeeded = static_cast<size_t>(fileNameBlankLineNext);
+  bool titleState = true;
+  size_t nextNonEmpty = 0;  // the first non-empty line after the one examined
+
+  // The last two lines are never examined.
+  for (size_t index = first; index + 2 < lines.size(); ++index) {
+    const Line& line = lines[index];
+    const std::string_view text = lineText(line);
+
+    if (titleState) {
+      if (text.empty()) continue;
+      size_t marker = text.rfind(ScoreMarker);
+      if (marker == std::string_view::npos) marker = text.rfind(ScoreMarkerJa);
+      if (marker == std::string_view::npos) continue;
+      onTitle(index, marker);
+      titleState = false;
+      continue;
+    }
+
+    // A file-name line is followed by the required number of empty lines;
+    // lines past the end of the file do not count as empty.
+    if (nextNonEmpty <= index) {
+      nextNonEmpty = index + 1;
+      while (nextNonEmpty < lines.size() && lines[nextNonEmpty].Length == 0) ++nextNonEmpty;
+    }
+    if (nextNonEmpty - (index + 1) < blankLinesNeeded) continue;
+
+    const bool singleByteLine = line.Chars == static_cast<int32_t>(line.Length);
+    const Occurrence blank = FindNthFromEndImpl(text, ' ', fileNameSpaceFromEnd, singleByteLine);
+    if (blank.CharPos < 3) continue;
+    onFileName(index, blank);
+    titleState = true;
+  }
+  return true;
+}
+
+void ApplyFallbacks(std::string_view& fileBytes, int& fileNameBlankLineNext,
+                    int& fileNameSpaceFromEnd) {
   if (fileNameBlankLineNext < 1) fileNameBlankLineNext = 1;
   if (fileNameSpaceFromEnd < 1) fileNameSpaceFromEnd = 2;
   if (fileBytes.size() > MaxInputBytes) fileBytes = fileBytes.substr(0, MaxInputBytes);
+}
+
+}  // namespace
+
+ResultListParse ParseResultText(std::string_view fileBytes, int fileNameBlankLineNext,
+                                int fileNameSpaceFromEnd) {
+  ApplyFallbacks(fileBytes, fileNameBlankLineNext, fileNameSpaceFromEnd);
 
   ResultListParse result;
   int64_t totalChars = 0;
@@ -166,66 +229,91 @@ ResultListParse ParseResultText(std::string_view fileBytes, int fileNameBlankLin
     result.Text.append("\r\n", 2);
   }
   result.ResultCharKinds.assign(static_cast<size_t>(totalChars), 0);
-  if (lines.empty()) return result;
 
+  uint8_t* kinds = result.ResultCharKinds.data();
   auto lineText = [&](const Line& line) {
     return std::string_view(fileBytes.data() + line.Begin, line.Length);
   };
-
-  // The list starts at the first line after the first one that begins with "1. ".
-  size_t first = 1;
-  while (first < lines.size() && !StartsWith(lineText(lines[first]), "1. ")) ++first;
-  if (first >= lines.size()) return result;
-  result.Found = true;
-
-  uint8_t* kinds = result.ResultCharKinds.data();
-  const size_t blankLinesNeeded = static_cast<size_t>(fileNameBlankLineNext);
-  bool titleState = true;
-  size_t nextNonEmpty = 0;  // the first non-empty line after the one examined
-
-  // The last two lines are never examined.
-  for (size_t index = first; index + 2 < lines.size(); ++index) {
-    const Line& line = lines[index];
-    const std::string_view text = lineText(line);
-    const bool singleByteLine = line.Chars == static_cast<int32_t>(line.Length);
-
-    if (titleState) {
-      if (text.empty()) continue;
-      size_t marker = text.rfind(ScoreMarker);
-      if (marker == std::string_view::npos) marker = text.rfind(ScoreMarkerJa);
-      if (marker == std::string_view::npos) continue;
-      // A marker begins with a blank, which is never a trail byte, so it
-      // always begins a character.
-      const int32_t titleChars =
-          singleByteLine ? static_cast<int32_t>(marker) : CountChars(text.substr(0, marker));
-      std::fill(kinds + line.Offset, kinds + line.Offset + titleChars, CharKindTitle);
-      SearchHit& hit = result.Hits.emplace_back();
-      hit.TitleStart = line.Offset;
-      hit.TitleEnd = line.Offset + titleChars - 1;
-      hit.Title.assign(text.substr(0, marker));
-      titleState = false;
-      continue;
-    }
-
-    // A file-name line is followed by the required number of empty lines;
-    // lines past the end of the file do not count as empty.
-    if (nextNonEmpty <= index) {
-      nextNonEmpty = index + 1;
-      while (nextNonEmpty < lines.size() && lines[nextNonEmpty].Length == 0) ++nextNonEmpty;
-    }
-    if (nextNonEmpty - (index + 1) < blankLinesNeeded) continue;
-
-    const Occurrence blank = FindNthFromEndImpl(text, ' ', fileNameSpaceFromEnd, singleByteLine);
-    if (blank.CharPos < 3) continue;
-    const int32_t uriChars = blank.CharPos - 1;
-    std::fill(kinds + line.Offset, kinds + line.Offset + uriChars, CharKindUri);
-    SearchHit& hit = result.Hits.back();
-    hit.UriStart = line.Offset;
-    hit.UriEnd = line.Offset + uriChars - 1;
-    hit.Uri.assign(text.substr(0, blank.BytePos));
-    titleState = true;
-  }
+  result.Found = ScanHitLines(
+      fileBytes, lines, fileNameBlankLineNext, fileNameSpaceFromEnd,
+      [&](size_t index, size_t marker) {
+        const Line& line = lines[index];
+        const std::string_view text = lineText(line);
+        // A marker begins with a blank, which is never a trail byte, so it
+        // always begins a character.
+        const int32_t titleChars = line.Chars == static_cast<int32_t>(line.Length)
+                                       ? static_cast<int32_t>(marker)
+                                       : CountChars(text.substr(0, marker));
+        std::fill(kinds + line.Offset, kinds + line.Offset + titleChars, CharKindTitle);
+        SearchHit& hit = result.Hits.emplace_back();
+        hit.TitleStart = line.Offset;
+        hit.TitleEnd = line.Offset + titleChars - 1;
+        hit.Title.assign(text.substr(0, marker));
+      },
+      [&](size_t index, const Occurrence& blank) {
+        const Line& line = lines[index];
+        const int32_t uriChars = blank.CharPos - 1;
+        std::fill(kinds + line.Offset, kinds + line.Offset + uriChars, CharKindUri);
+        SearchHit& hit = result.Hits.back();
+        hit.UriStart = line.Offset;
+        hit.UriEnd = line.Offset + uriChars - 1;
+        hit.Uri.assign(lineText(line).substr(0, blank.BytePos));
+      });
   return result;
+}
+
+std::string ReadableResultText(std::string_view fileBytes, int fileNameBlankLineNext,
+                               int fileNameSpaceFromEnd) {
+  ApplyFallbacks(fileBytes, fileNameBlankLineNext, fileNameSpaceFromEnd);
+  int64_t totalChars = 0;
+  const std::vector<Line> lines = SplitLines(fileBytes, totalChars);
+
+  // What replaces the start of a line: the bytes up to `Length` become `Text`.
+  struct Replacement {
+    size_t Line;
+    size_t Length;
+    std::string Text;
+  };
+  std::vector<Replacement> replacements;
+  size_t titleLine = 0;
+  size_t titleMarker = 0;
+  const bool found = ScanHitLines(
+      fileBytes, lines, fileNameBlankLineNext, fileNameSpaceFromEnd,
+      [&](size_t index, size_t marker) {
+        titleLine = index;
+        titleMarker = marker;
+      },
+      [&](size_t index, const Occurrence& blank) {
+        const Line& line = lines[index];
+        const std::string_view address(fileBytes.data() + line.Begin, blank.BytePos);
+        const std::string decoded = DecodeHitAddress(address);
+        if (decoded != address) replacements.push_back({index, blank.BytePos, decoded});
+        // A title that mknmz made from the file name, as namazu prints it,
+        // becomes the file name itself.
+        const std::string_view title(fileBytes.data() + lines[titleLine].Begin, titleMarker);
+        const size_t numberEnd = title.find(". ");
+        if (numberEnd == std::string_view::npos) return;
+        const std::string name = FileNameOfAddress(address);
+        if (name.empty() || NamazuTitleForFileName(name) != title.substr(numberEnd + 2)) return;
+        const std::string shown = std::string(title.substr(0, numberEnd + 2)) +
+                                  ShownFileName(name);
+        if (shown != title) replacements.push_back({titleLine, titleMarker, shown});
+      });
+  if (!found || replacements.empty()) return std::string(fileBytes);
+
+  std::sort(replacements.begin(), replacements.end(),
+            [](const Replacement& a, const Replacement& b) { return a.Line < b.Line; });
+  std::string out;
+  out.reserve(fileBytes.size() + fileBytes.size() / 8);
+  size_t copied = 0;
+  for (const Replacement& r : replacements) {
+    const size_t begin = lines[r.Line].Begin;
+    out.append(fileBytes.substr(copied, begin - copied));
+    out += r.Text;
+    copied = begin + r.Length;
+  }
+  out.append(fileBytes.substr(copied));
+  return out;
 }
 
 ResultListParse ParseResultText(std::string_view fileBytes, const TSettings& settings) {

@@ -57,6 +57,13 @@ int FindNthFromEnd(std::string_view line, char ch, int n);
 // that does not parse as a number as 0). Input beyond 1 GiB is ignored.
 ResultListParse ParseResultText(std::string_view fileBytes, int fileNameBlankLineNext,
                                 int fileNameSpaceFromEnd);
+// A result written by `namazu --no-decode-uri` made readable: each hit's
+// percent-encoded file name decoded into the program's code (DecodeHitAddress),
+// and a title that mknmz took from the file name (which namazu prints garbled
+// when the name is not ASCII) replaced by the file's name. The hits are found
+// by the rules of ParseResultText; everything else stays byte for byte.
+std::string ReadableResultText(std::string_view fileBytes, int fileNameBlankLineNext,
+                               int fileNameSpaceFromEnd);
 // The same with FileNameBlankLineNext and FileNameSpaceFromEnd read from the settings.
 ResultListParse ParseResultText(std::string_view fileBytes, const TSettings& settings);
 

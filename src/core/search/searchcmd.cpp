@@ -3,7 +3,9 @@
 #include <array>
 
 #include "platform/platform.h"
+#include "core/process/arguments.h"
 #include "core/process/ucommon.h"
+#include "core/search/hitnames.h"
 
 namespace tavirel {
 namespace {
@@ -167,44 +169,7 @@ std::string SearchOptions(const TSettings& settings, const SearchViewState& view
   return options;
 }
 
-std::string QuoteDoublingQuotes(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + 2);
-  out += '"';
-  for (char c : text) {
-    // A quote byte is never the trail byte of a double-byte character.
-    out += c;
-    if (c == '"') out += '"';
-  }
-  out += '"';
-  return out;
-}
-
-std::string QuoteFormula(std::string_view formula) {
-  std::string out;
-  out.reserve(formula.size() + 8);
-  out += '"';
-  size_t backslashes = 0;  // backslashes written since the last other character
-  for (size_t i = 0; i < formula.size();) {
-    const size_t len = SjisCharLength(formula, i);
-    const char c = formula[i];
-    if (len == 1 && c == '\\') {
-      ++backslashes;
-    } else {
-      if (len == 1 && c == '"') {
-        // The backslashes before a quote are doubled, the quote escaped.
-        out.append(backslashes + 1, '\\');
-      }
-      backslashes = 0;
-    }
-    out.append(formula.substr(i, len));
-    i += len;
-  }
-  // Backslashes before the closing quote are doubled as well.
-  out.append(backslashes, '\\');
-  out += '"';
-  return out;
-}
+std::string QuoteFormula(std::string_view formula) { return QuoteArgument(formula); }
 
 std::string IndexDirectoryArguments(const TSettings& settings, std::string_view programFolder,
                                     const std::vector<std::string>& driveConstantList) {
@@ -214,6 +179,9 @@ std::string IndexDirectoryArguments(const TSettings& settings, std::string_view 
   const std::vector<std::string>& directories = settings.IndexDirectories;
   const char separator = NativePathStyle == PathStyle::Windows ? '\\' : '/';
 
+  // Every item is one argument, quoted where it needs it, and the command
+  // line puts "--" before the formula: no directory, however it is written,
+  // becomes an option of the searcher or spills into another argument.
   std::string out;
   for (size_t i = relative ? 1 : 0; i < directories.size(); ++i) {
     const std::string& directory = directories[i];
@@ -221,17 +189,34 @@ std::string IndexDirectoryArguments(const TSettings& settings, std::string_view 
     if (relative && directory.compare(0, directories[0].size(), directories[0]) == 0) {
       std::string_view rest = std::string_view(directory).substr(directories[0].size());
       if (!rest.empty() && rest.front() == separator) rest.remove_prefix(1);
-      out += '+';
-      out += rest;
+      out += ArgumentText("+" + std::string(rest));
     } else if (!directory.empty() && directory.front() == '+') {
-      out += directory;
+      out += ArgumentText(directory);
     } else {
-      out += QuoteDoublingQuotes(ExpandDriveConstant(
+      out += QuoteArgument(ExpandDriveConstant(
           ExpandProgramRelativePath(directory, programFolder, NativePathStyle),
           driveConstantList));
     }
   }
   return out;
+}
+
+std::optional<std::string> CheckExtraOptions(const TSettings& settings) {
+  const std::vector<std::string> options = SplitArguments(TrimBlanks(settings.namazuOption));
+  if (std::optional<std::string> stray = StrayNamazuArgument(options)) {
+    // namazu の追加オプション「…」はオプションではありません。設定ファイルの namazuOption を
+    // 確かめてください。
+    std::string text = "namazu "
+        "\x82\xcc\x92\xc7\x89\xc1\x83\x49\x83\x76\x83\x56\x83\x87\x83\x93\x81\x75";
+    text += *stray;
+    text += "\x81\x76\x82\xcd\x83\x49\x83\x76\x83\x56\x83\x87\x83\x93\x82\xc5\x82\xcd\x82\xa0"
+            "\x82\xe8\x82\xdc\x82\xb9\x82\xf1\x81\x42\x90\xdd\x92\xe8\x83\x74\x83\x40\x83\x43"
+            "\x83\x8b\x82\xcc"
+            " namazuOption "
+            "\x82\xf0\x8a\x6d\x82\xa9\x82\xdf\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2\x81\x42";
+    return text;
+  }
+  return std::nullopt;
 }
 
 SearchCommand BuildSearchCommand(const TSettings& settings, const SearchViewState& view,
@@ -244,46 +229,58 @@ SearchCommand BuildSearchCommand(const TSettings& settings, const SearchViewStat
   command.ResultFilePath =
       AddTrailingBackslash(resultFolder, NativePathStyle) + std::string(ResultFileName(settings));
 
+  // Every value from the settings stays one argument: the program paths, the
+  // namazurc and result paths and each extra option are quoted so that the
+  // command-line splitter gives them back unchanged.
   std::string& line = command.CommandLine;
   if (pnamazu) {
-    line += '"';
-    line += settings.PerlPath;
-    line += "\" \"";
-    line += settings.pnamazuPath;
-    line += '"';
+    line += QuoteProgram(settings.PerlPath);
+    line += ' ';
+    line += QuoteArgument(settings.pnamazuPath);
   } else {
-    line += QuoteDoublingQuotes(ExpandDriveConstant(
+    line += QuoteProgram(ExpandDriveConstant(
         ExpandProgramRelativePath(settings.namazuPath, programFolder, NativePathStyle),
         driveConstantList));
   }
 
   line += SearchOptions(settings, view);
+  // Without this namazu prints a file name that is not ASCII converted as if
+  // it were EUC-JP, beyond repair; percent-encoded it arrives exactly and the
+  // result list decodes it (ReadableResultText).
+  if (UndecodedFileNames(settings)) line += " --no-decode-uri";
 
   if (settings.UseNamazurc == "1" && namazurcExists) {
     line += pnamazu ? " -f " : " --config=";
-    line += '"';
-    line += NamazurcFilePath(settings, driveConstantList);
-    line += '"';
+    line += QuoteArgument(NamazurcFilePath(settings, driveConstantList));
   }
 
   line += pnamazu ? " -o " : " --output=";
-  line += '"';
-  line += command.ResultFilePath;
-  line += "\" ";
+  line += QuoteArgument(command.ResultFilePath);
+  line += ' ';
 
-  const std::string_view extra = TrimBlanks(settings.namazuOption);
-  if (!extra.empty()) {
-    line += extra;
+  for (const std::string& option : SplitArguments(TrimBlanks(settings.namazuOption))) {
+    line += ArgumentText(option);
     line += ' ';
   }
 
-  // A formula beginning with "-" would be read as options by the searcher
-  // ("-o name" would even send the result to another file); "--" ends the
-  // options so that it stays the query.
-  if (!formula.empty() && formula.front() == '-') line += "-- ";
+  // "--" ends the options: the formula and the directories after it are
+  // never read as options ("-o name" would even send the result elsewhere).
+  line += "-- ";
   line += QuoteFormula(formula);
   line += IndexDirectoryArguments(settings, programFolder, driveConstantList);
   return command;
+}
+
+bool MakeResultPageReadable(const TSettings& settings, const std::string& path) {
+  if (settings.Usepnamazu == "1") return true;
+  std::string page;
+  if (!platform::ReadWholeFile(path, page)) return true;
+  const std::string readable = ReadableHtmlResult(page);
+  return readable == page || platform::WriteFileAtomic(path, readable);
+}
+
+bool UndecodedFileNames(const TSettings& settings) {
+  return settings.Usepnamazu != "1" && !DisplaysInWebBrowser(settings);
 }
 
 std::string ConfirmQuestionText(std::string_view commandLine, bool externalBrowser) {

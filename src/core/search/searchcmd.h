@@ -118,18 +118,26 @@ std::string NamazurcFilePath(const TSettings& settings,
 // option when the result goes to a web browser.
 std::string SearchOptions(const TSettings& settings, const SearchViewState& view);
 
-// Surrounds `text` with double quotes, doubling every double quote inside.
-std::string QuoteDoublingQuotes(std::string_view text);
-// Surrounds `formula` with double quotes so that a command-line splitter with
-// the usual backslash rules hands it on as exactly one argument: each inner
-// double quote is written as \" and the backslashes right before a double
-// quote or before the closing quote are doubled. Other backslashes, and the
-// trail bytes of double-byte characters, are left as they are.
+// The formula as one argument: QuoteArgument (core/process/arguments.h).
 std::string QuoteFormula(std::string_view formula);
 
 // The index directory items, each preceded by one blank.
 std::string IndexDirectoryArguments(const TSettings& settings, std::string_view programFolder,
                                     const std::vector<std::string>& driveConstantList);
+
+// Whether the searcher is asked for undecoded (percent-encoded) file names:
+// namazu (not pnamazu.pl) writing a plain result.
+bool UndecodedFileNames(const TSettings& settings);
+
+// Rewrites namazu's HTML result page so that file names and the titles made
+// from them read right (ReadableHtmlResult). Nothing happens for pnamazu.pl
+// or a page that cannot be read; false when the rewritten page could not be
+// written (the page then stays as namazu wrote it).
+bool MakeResultPageReadable(const TSettings& settings, const std::string& path);
+
+// The extra options typed by the user (namazuOption) must all be options of
+// the searcher; otherwise the message that stops the search.
+std::optional<std::string> CheckExtraOptions(const TSettings& settings);
 
 struct SearchCommand {
   std::string CommandLine;
@@ -140,8 +148,9 @@ struct SearchCommand {
 // namazurc, index directories in settings.IndexDirectories), the view menus and
 // the trimmed formula. `resultFolder` is the folder from ResultFolder (a missing
 // trailing separator is added); `namazurcExists` tells whether a file exists at
-// NamazurcFilePath. A formula that begins with "-" is preceded by "-- " so that
-// the searcher takes it as the query, not as options.
+// NamazurcFilePath. Each value is one argument of its own ("--" ends the
+// options before the formula), so that neither the formula nor a directory
+// is ever taken for an option.
 SearchCommand BuildSearchCommand(const TSettings& settings, const SearchViewState& view,
                                  std::string_view formula, std::string_view resultFolder,
                                  std::string_view programFolder,

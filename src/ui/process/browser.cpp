@@ -83,7 +83,12 @@ QUrl AddressToUrl(std::string_view address) {
     if (decoded != file && (platform::FileExists(decoded) || platform::DirectoryExists(decoded)))
       file = decoded;
   }
+  // The file system's own name, so that characters Shift-JIS cannot write
+  // (kept as escapes inside the program) name the real file.
   QString local = SjisToQString(file);
+  if (auto native = platform::NativePath(file); native && IsValidUtf8(*native)) {
+    local = QString::fromUtf8(native->data(), static_cast<qsizetype>(native->size()));
+  }
   if (!local.startsWith(QLatin1Char('/'))) local = QFileInfo(local).absoluteFilePath();
   QUrl url = QUrl::fromLocalFile(local);
   if (!fragment.empty()) url.setFragment(SjisToQString(fragment));

@@ -40,7 +40,7 @@ class GuardedView : public IConsoleView {
 }  // namespace
 
 intptr_t RunConsoleProcess(std::string_view commandLine, std::string_view workDir,
-                           TProcessShowMode mode, TBigView* view) {
+                           TProcessShowMode mode, TBigView* view, TArgumentCoding coding) {
   ConsoleRunCallbacks callbacks;
   callbacks.processEvents = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); };
   QPointer<TBigView> owner(view);
@@ -49,9 +49,11 @@ intptr_t RunConsoleProcess(std::string_view commandLine, std::string_view workDi
     ShowMessageBox(parent, ApplicationTitle(), SjisToQString(text), QMessageBox::NoIcon,
                    QMessageBox::Ok);
   };
-  if (view == nullptr) return RunConsoleProcess(commandLine, workDir, mode, nullptr, callbacks);
+  if (view == nullptr) {
+    return RunConsoleProcess(commandLine, workDir, mode, nullptr, callbacks, coding);
+  }
   GuardedView guarded(view);
-  return RunConsoleProcess(commandLine, workDir, mode, &guarded, callbacks);
+  return RunConsoleProcess(commandLine, workDir, mode, &guarded, callbacks, coding);
 }
 
 }  // namespace tavirel

@@ -14,6 +14,7 @@ namespace tavirel {
 class TBigView;
 
 intptr_t RunConsoleProcess(std::string_view commandLine, std::string_view workDir,
-                           TProcessShowMode mode, TBigView* view);
+                           TProcessShowMode mode, TBigView* view,
+                           TArgumentCoding coding = acAsWritten);
 
 }  // namespace tavirel

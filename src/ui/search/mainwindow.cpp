@@ -7,10 +7,13 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QDesktopServices>
 #include <QFocusEvent>
 #include <QFontDialog>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -85,9 +88,12 @@ TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::ConnectEvents() {
   connect(btnSearch, &QPushButton::clicked, this, [this] { btnSearchClick(); });
-  connect(cboKeyword->lineEdit(), &QLineEdit::returnPressed, this, [this] {
-    if (btnSearch->isDefault()) btnSearch->click();
-  });
+  // Enter in the formula box does what the search button does (eventFilter),
+  // whatever the default-button state or the history completer.
+  cboKeyword->lineEdit()->installEventFilter(this);
+  if (QCompleter* completer = cboKeyword->completer()) {
+    if (QAbstractItemView* list = completer->popup()) list->installEventFilter(this);
+  }
   cboKeyword->installEventFilter(this);
   cboListCount->installEventFilter(this);
 
@@ -118,7 +124,10 @@ void TfrmMain::ConnectEvents() {
           [this](const QPoint& pos) { PopupAt(edtTextContents, pos); });
   connect(pmnu, &QMenu::aboutToShow, this, [this] { pmnuPopup(); });
   connect(mnuCopy, &QAction::triggered, this, [this] { mnuCopyClick(); });
-  connect(pge, &QTabWidget::currentChanged, this, [this] { pgeChange(); });
+  connect(pge, &QTabWidget::currentChanged, this, [this] {
+    if (pge->currentWidget() == tabResult) ShowCurrentHitInList();
+    pgeChange();
+  });
 
   connect(MRUManager, &TMRUManager::Click, this,
           [this](const std::string& entry) { MRUManagerClick(entry); });
@@ -323,10 +332,9 @@ void TfrmMain::showEvent(QShowEvent* event) {
 void TfrmMain::FormShow() {
   pge->setCurrentWidget(tabResult);
   pgeChange();
-  if (Settings.ShowExplanation == "1") {
-    mnuHelpStartClick();
-    cboKeyword->setFocus();
-  }
+  if (Settings.ShowExplanation == "1") mnuHelpStartClick();
+  // The caret starts in the formula box, start page or not.
+  cboKeyword->setFocus();
   ApplyStayOnTop();
   MRUManager->SetItems(ReadRecentDirectories(Settings.IniFileName));
   recentLoaded_ = true;
@@ -339,7 +347,9 @@ void TfrmMain::FormShow() {
 void TfrmMain::UpdateTitle() {
   const QString title = SjisToQString(MainWindowTitle(Settings.IndexDirectoriesText));
   setWindowTitle(title);
-  QGuiApplication::setApplicationDisplayName(title);
+  // The task bar shows the window's own title; the application title follows
+  // it for the captions of information messages.
+  SetApplicationTitle(title);
 }
 
 // ---- Layout ---------------------------------------------------------------------------
@@ -476,12 +486,13 @@ void TfrmMain::StorePlacementAndRecent(bool writeRecent) {
 // ---- Search ------------------------------------------------------------------------------
 
 bool TfrmMain::ParseIndexField(std::string& text) {
+  // Folder names may hold characters Shift-JIS cannot write: they are kept
+  // as the escapes of their file-system bytes (platform::NativePath).
   auto field = BoxText(cboIndexDir);
   if (!field) {
-    ShowMessageBox(this, QStringLiteral("エラー"),
-                   QStringLiteral("検索場所に Shift-JIS で表せない文字が含まれています。"),
-                   QMessageBox::Critical);
-    return false;
+    const QByteArray utf8 = cboIndexDir->currentText().toUtf8();
+    field = platform::ProgramPathFromNative(std::string_view(utf8.constData(),
+                                                             static_cast<size_t>(utf8.size())));
   }
   text = TrimBlanks(*field);
   Settings.IndexDirectories = ParseIndexDirectoryList(text);
@@ -500,6 +511,10 @@ void TfrmMain::btnSearchClick() {
     return;
   }
   if (ValidateQuery()) return;
+  if (const auto refused = CheckExtraOptions(Settings)) {
+    ShowMessageBox(this, ErrorCaption, *refused, QMessageBox::Critical);
+    return;
+  }
   const QString formula = cboKeyword->currentText().trimmed();
   AddQueryToHistory(formula);
   RunSearch(std::string(TrimBlanks(QStringToSjisLossy(formula))));
@@ -564,6 +579,7 @@ void TfrmMain::RunSearch(const std::string& formula) {
       window->btnSearch->setEnabled(true);
     }
   } enableAgain{this};
+  hitOpenedFromList_ = false;
   const bool external = ResultsInExternalBrowser(Settings);
   if (!external) {
     pge->setCurrentWidget(tabResult);
@@ -609,7 +625,8 @@ void TfrmMain::RunSearch(const std::string& formula) {
   auto runner = [this](const std::string& commandLine, const std::string& workingFolder) {
     // The window takes no input while the searcher runs.
     setEnabled(false);
-    const intptr_t started = RunConsoleProcess(commandLine, workingFolder, psmHidden, nullptr);
+    const intptr_t started =
+        RunConsoleProcess(commandLine, workingFolder, psmHidden, nullptr, acNamazu);
     setEnabled(true);
     return started != 0 ? 1 : 0;
   };
@@ -624,6 +641,7 @@ void TfrmMain::RunSearch(const std::string& formula) {
   }
   QCoreApplication::processEvents();
   if (DisplaysInWebBrowser(Settings)) {
+    MakeResultPageReadable(Settings, ResultFilePath);
     WebBrowser1->SetTag(1);
     ShowInBrowser(ResultFilePath);
   } else {
@@ -632,7 +650,7 @@ void TfrmMain::RunSearch(const std::string& formula) {
     pgeChange();
     edtResult->ShowResultFile(ResultFilePath, SettingsInt(Settings.FileNameBlankLineNext, 0),
                               SettingsInt(Settings.FileNameSpaceFromEnd, 0),
-                              !mnuColored->isChecked());
+                              !mnuColored->isChecked(), UndecodedFileNames(Settings));
     if (Settings.ResultUseTempDir == "1") platform::DeleteFile(ResultFilePath);
   }
   const std::string indexText = QStringToSjisLossy(cboIndexDir->currentText());
@@ -652,6 +670,22 @@ void TfrmMain::cboKeywordEnter() {
 void TfrmMain::cboKeywordExit() { btnSearch->setDefault(false); }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+  // The box hands its keys to its line edit without the event filters, and
+  // while the history completer's list is open the keys go to that list, so
+  // all three are watched. Enter searches for what the box shows (a
+  // completion chosen with the arrow keys is already in it).
+  if (event->type() == QEvent::KeyPress) {
+    QCompleter* completer = cboKeyword->completer();
+    QWidget* completerList = completer ? completer->popup() : nullptr;
+    const bool formulaBox = watched == cboKeyword || watched == cboKeyword->lineEdit() ||
+                            (completerList && watched == completerList);
+    const int key = formulaBox ? static_cast<QKeyEvent*>(event)->key() : 0;
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      if (completerList && completerList->isVisible()) completerList->hide();
+      btnSearchClick();
+      return true;
+    }
+  }
   if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
     const auto* focus = static_cast<QFocusEvent*>(event);
     const bool popup = focus->reason() == Qt::PopupFocusReason;
@@ -770,7 +804,7 @@ bool TfrmMain::ShellOpen(const std::string& pathOrUrl) {
     // (a "#" in it is part of the name).
     std::string path = pathOrUrl;
     if (path.size() >= 7 && IsWord(std::string_view(path).substr(0, 7), "file://")) path.erase(0, 7);
-    auto utf8 = platform::Cp932ToUtf8(path);
+    auto utf8 = platform::NativePath(path);
     if (utf8 && !utf8->empty()) {
       url = QUrl::fromLocalFile(
           QString::fromUtf8(utf8->data(), static_cast<qsizetype>(utf8->size())));
@@ -809,6 +843,7 @@ void TfrmMain::OpenHit(int index) {
     QApplication::beep();
     return;
   }
+  hitOpenedFromList_ = true;
   PrepareHitPath(index);
   const TOpenDecision decision =
       ChooseViewer(Settings.HowToOpen, CurrentDocumentPath, DocTypeDefinition);
@@ -978,9 +1013,21 @@ void TfrmMain::edtTextContentsOpenWithApplication() {
 }
 
 void TfrmMain::edtTextContentsBackToResult() {
+  ShowCurrentHitInList();
   pge->setCurrentWidget(tabResult);
   edtResult->setFocus();
   pgeChange();
+}
+
+void TfrmMain::ShowCurrentHitInList() {
+  // Back from a document (perhaps reached with next and previous): the list
+  // shows the hit last opened, its caret where N and P land on it.
+  if (!hitOpenedFromList_ || CurrentHitIndex < 0 || CurrentHitIndex >= edtResult->HitCount()) {
+    return;
+  }
+  if (edtResult->MarkedHit() == CurrentHitIndex) return;
+  const SearchHit& hit = edtResult->Hits()[static_cast<size_t>(CurrentHitIndex)];
+  edtResult->SetCaretOffset(hit.UriStart > 0 ? hit.UriStart : hit.TitleStart);
 }
 
 void TfrmMain::PopupAt(QWidget* view, const QPoint& pos) {

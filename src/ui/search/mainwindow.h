@@ -280,6 +280,7 @@ class TfrmMain : public QMainWindow {
   void ConnectDialogCommands();
   // Adds the text as the newest recent directory and to the box's list.
   void AddToRecentDirectories(const std::string& text);
+  void ShowCurrentHitInList();
 
   std::vector<QAction*> sortItems_;   // in the order of cboSortType's items
   bool shown_ = false;
@@ -288,6 +289,7 @@ class TfrmMain : public QMainWindow {
   bool inResize_ = false;
   bool recentLoaded_ = false;
   bool shellOpenFailed_ = false;
+  bool hitOpenedFromList_ = false;  // CurrentHitIndex names a hit of the shown list
 };
 
 }  // namespace tavirel

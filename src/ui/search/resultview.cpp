@@ -2,6 +2,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QColor>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -107,12 +108,33 @@ TResultView::TResultView(QWidget* parent) : QPlainTextEdit(parent) {
   viewport()->setMouseTracking(true);
   viewport()->setCursor(Qt::ArrowCursor);
   RebuildLineTable();
+  // The hit that Enter at the caret would open is marked.
+  connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+    MarkCurrentHit(hits_.empty() ? -1 : FindHitAt(hits_, CaretOffset()));
+  });
+}
+
+void TResultView::MarkCurrentHit(int index) {
+  if (index < 0 || index >= HitCount()) index = -1;
+  if (index == markedHit_) return;
+  markedHit_ = index;
+  QList<QTextEdit::ExtraSelection> selections;
+  if (index >= 0) {
+    // A light background over the whole title line; text and offsets stay.
+    QTextEdit::ExtraSelection mark;
+    mark.format.setBackground(QColor(0xFF, 0xF3, 0xC4));
+    mark.format.setProperty(QTextFormat::FullWidthSelection, true);
+    mark.cursor = QTextCursor(document());
+    mark.cursor.setPosition(ViewPositionFromOffset(hits_[static_cast<size_t>(index)].TitleStart));
+    selections.append(mark);
+  }
+  setExtraSelections(selections);
 }
 
 // ---- Loading -------------------------------------------------------------------
 
 bool TResultView::ShowResultFile(const std::string& path, int fileNameBlankLineNext,
-                                 int fileNameSpaceFromEnd, bool colored) {
+                                 int fileNameSpaceFromEnd, bool colored, bool fileNamesEncoded) {
   ClearResults();
 
   std::string bytes;
@@ -132,6 +154,9 @@ bool TResultView::ShowResultFile(const std::string& path, int fileNameBlankLineN
     return false;
   }
 
+  if (fileNamesEncoded) {
+    bytes = ReadableResultText(bytes, fileNameBlankLineNext, fileNameSpaceFromEnd);
+  }
   ResultListParse parse = ParseResultText(bytes, fileNameBlankLineNext, fileNameSpaceFromEnd);
   std::string().swap(bytes);
   const QString viewText = ViewTextFromResultText(parse.Text);
@@ -141,6 +166,9 @@ bool TResultView::ShowResultFile(const std::string& path, int fileNameBlankLineN
   kinds_ = std::move(parse.ResultCharKinds);
   colored_ = colored;
   LoadViewText(viewText);
+  // Loading moved the caret before the line table was rebuilt: mark anew.
+  markedHit_ = -1;
+  MarkCurrentHit(hits_.empty() ? -1 : FindHitAt(hits_, CaretOffset()));
   return parse.Found;
 }
 
@@ -161,6 +189,8 @@ void TResultView::SetMessageText(const QString& text) {
 }
 
 void TResultView::ResetState() {
+  markedHit_ = -1;
+  setExtraSelections({});
   hits_.clear();
   kinds_.clear();
   colored_ = false;

@@ -40,9 +40,11 @@ class TResultView : public QPlainTextEdit {
   // `colored`, colours titles (blue, bold, underlined) and file names (teal).
   // The caret ends at offset 0 with nothing selected. An empty file or one that
   // cannot be read is reported in a message box and leaves the view empty.
-  // Returns true when a hit list was found.
+  // Returns true when a hit list was found. `fileNamesEncoded`: the searcher
+  // wrote undecoded file names (namazu --no-decode-uri), which are shown
+  // decoded (ReadableResultText).
   bool ShowResultFile(const std::string& path, int fileNameBlankLineNext,
-                      int fileNameSpaceFromEnd, bool colored);
+                      int fileNameSpaceFromEnd, bool colored, bool fileNamesEncoded = false);
   // The same with FileNameBlankLineNext and FileNameSpaceFromEnd from `settings`.
   bool ShowResultFile(const std::string& path, const TSettings& settings, bool colored);
 
@@ -55,6 +57,11 @@ class TResultView : public QPlainTextEdit {
   int32_t LastMouseCharPos() const { return lastMouseCharPos_; }
   bool IsColored() const { return colored_; }
   bool HasSelection() const { return textCursor().hasSelection(); }
+
+  // The marked hit: the one Enter at the caret opens, with a light
+  // background over its title line; -1 when none. It follows the caret.
+  int MarkedHit() const { return markedHit_; }
+  void MarkCurrentHit(int index);
 
   int32_t CaretOffset() const;
   void SetCaretOffset(int32_t offset);       // and scroll it into view
@@ -106,6 +113,7 @@ class TResultView : public QPlainTextEdit {
   int32_t lastMouseCharPos_ = 0;
   bool colored_ = false;
   bool handShown_ = false;
+  int markedHit_ = -1;
 };
 
 }  // namespace tavirel

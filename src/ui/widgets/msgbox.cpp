@@ -1,6 +1,8 @@
 #include "ui/widgets/msgbox.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "ui/widgets/qtcodec.h"
 
@@ -27,8 +29,29 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, std::string_view cap
                         defaultButton);
 }
 
+bool InstallJapaneseQtTexts() {
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (!translator->load(QStringLiteral("qtbase_ja"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  return QCoreApplication::installTranslator(translator);
+}
+
+namespace {
+QString& StoredApplicationTitle() {
+  static QString title;
+  return title;
+}
+}  // namespace
+
+// Kept apart from Qt's application display name: Qt appends that name to the
+// title of every window, which would double the main window's caption.
+void SetApplicationTitle(const QString& title) { StoredApplicationTitle() = title; }
+
 QString ApplicationTitle() {
-  QString title = QGuiApplication::applicationDisplayName();
+  const QString& title = StoredApplicationTitle();
   return title.isEmpty() ? QCoreApplication::applicationName() : title;
 }
 

@@ -21,7 +21,15 @@ QMessageBox::StandardButton ShowMessageBox(
     QMessageBox::StandardButtons buttons = QMessageBox::Ok,
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
-// The application's title, the caption of information messages.
+// Loads Qt's own Japanese texts (the buttons of message boxes, the font
+// dialog, the context menus of the text views), so that every text a user
+// sees is Japanese. False when they are not installed (package
+// qt6-translations-l10n); Qt's English texts then remain.
+bool InstallJapaneseQtTexts();
+
+// The application's title, the caption of information messages: the main
+// window's caption once it has one, else the application name.
 QString ApplicationTitle();
+void SetApplicationTitle(const QString& title);
 
 }  // namespace tavirel

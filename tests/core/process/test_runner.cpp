@@ -1,3 +1,5 @@
+#include "core/process/arguments.h"
+#include "core/process/cmdline.h"
 #include "core/process/runner.h"
 
 #include <gtest/gtest.h>
@@ -440,6 +442,73 @@ TEST_F(RunnerTest, ArgumentsReachTheProgramUnchanged) {
   ASSERT_NE(Capture("/bin/sh -c \"printf '[%s]\\n' \\\"$@\\\"\" sh \"\x95\x5C\" a\\\"b \"c d\""),
             0);
   EXPECT_EQ(OutputOf(view_.lines), (Lines{"[\x95\x5C] ", "[a\"b] ", "[c d] "}));
+}
+
+// File and folder arguments reach the program in the file system's code,
+// everything else as the command line's Shift-JIS bytes.
+TEST_F(RunnerTest, FileNameArgumentsReachTheProgramInUtf8) {
+  const std::string sjis = "\x93\xFA\x96\x7B";   // 日本
+  const std::string utf8 = "\xE6\x97\xA5\xE6\x9C\xAC";
+  // A program that prints its arguments, one a line.
+  const std::string printer = dir_ + "/printargs";
+  std::ofstream(printer) << "#!/bin/sh\nfor a; do printf '[%s]\\n' \"$a\"; done\n";
+  ::chmod(printer.c_str(), 0755);
+  struct Case {
+    TArgumentCoding coding;
+    std::string arguments;
+    Lines expected;
+  };
+  const Case cases[] = {
+      {acAsWritten, "x " + sjis, {"[x] ", "[" + sjis + "] "}},
+      // namazu: the formula stays, the folder, -o value and --output= value change.
+      {acNamazu, "-o /r/" + sjis + " --output=/" + sjis + " -n 5 -- " + sjis + " /i/" + sjis,
+       {"[-o] ", "[/r/" + utf8 + "] ", "[--output=/" + utf8 + "] ", "[-n] ", "[5] ", "[--] ",
+        "[" + sjis + "] ", "[/i/" + utf8 + "] "}},
+      // mknmz: targets, -O and abbreviated long options name files; -t does not.
+      {acMknmz, "-O/" + sjis + " --out " + sjis + " -t " + sjis + " --exclude=" + sjis + " /" + sjis,
+       {"[-O/" + utf8 + "] ", "[--out] ", "[" + utf8 + "] ", "[-t] ", "[" + sjis + "] ",
+        "[--exclude=" + utf8 + "] ", "[/" + utf8 + "] "}},
+  };
+  for (const Case& c : cases) {
+    view_.lines.clear();
+    ASSERT_NE(RunConsoleProcess(printer + " " + c.arguments, dir_, psmCaptured, &view_,
+                                recorder_.Callbacks(), c.coding),
+              0);
+    EXPECT_EQ(OutputOf(view_.lines), c.expected) << c.arguments;
+  }
+}
+
+// Quoting and splitting give every argument back, whatever it holds.
+TEST(Arguments, QuoteThenSplitGivesTheArgumentBack) {
+  const std::string cases[] = {"",       "plain",         "a b",    "a\"b",      "a\\\"b",
+                               "end\\", "\\\\\"x\"\\", "\x95\x5C", "\x95\x5C\"", "--output=/x \"y\"",
+                               "\x83",   "\t tab", "\x83\"", "\x83\\"};
+  std::vector<std::string> all;
+  std::string line;
+  for (const std::string& text : cases) {
+    EXPECT_EQ(SplitArguments(QuoteArgument(text)), std::vector<std::string>{text}) << text;
+    all.push_back(text);
+    line += QuoteArgument(text) + " ";
+  }
+  EXPECT_EQ(SplitArguments(line), all);
+  // A program path never leaves the first argument.
+  EXPECT_EQ(SplitCommandLine(QuoteProgram("/usr/bin/perl\" -e \"system(1)") + " x").size(), 2u);
+}
+
+TEST(Arguments, StrayExtraOptions) {
+  const std::pair<std::vector<std::string>, const char*> cases[] = {
+      {{"-n", "5", "-s"}, nullptr},          {{"--sort", "date"}, nullptr},
+      {{"--max=5", "--norc"}, nullptr},      {{"-n5"}, nullptr},
+      {{"--"}, "--"},                        {{"word"}, "word"},
+      {{"-s", "word"}, "word"},              {{"-"}, "-"},
+  };
+  for (const auto& [options, stray] : cases) {
+    const auto found = StrayNamazuArgument(options);
+    EXPECT_EQ(found.has_value(), stray != nullptr);
+    if (stray && found) {
+      EXPECT_EQ(*found, stray);
+    }
+  }
 }
 
 TEST_F(RunnerTest, InsertErrorStillEndsTheRun) {

@@ -1,4 +1,5 @@
 #include "core/search/resultlist.h"
+#include "core/search/hitnames.h"
 
 #include <gtest/gtest.h>
 
@@ -496,6 +497,57 @@ TEST(ResultList, SharedTenThousandHitFile) {
     EXPECT_EQ(again.Hits[i].UriEnd, parse.Hits[i].UriEnd);
     EXPECT_EQ(again.Hits[i].Uri, parse.Hits[i].Uri);
   }
+}
+
+// Titles mknmz made from file names, as namazu prints them; the first is the
+// one namazu printed for 旅行の覚え書き.txt on this system.
+TEST(HitNames, TitleNamazuPrintsForAFileName) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"\xE6\x97\x85\xE8\xA1\x8C\xE3\x81\xAE\xE8\xA6\x9A\xE3\x81\x88\xE6\x9B\xB8\xE3\x81\x8D.txt",
+       "\xE6\x97\x85\xE4\x9F\x8C\xE3\x81\x87\xE6\xA6\x9A\xE3\x81\x88\xE6\x9B\x8C\xE1\x81\x8D.tx"},
+      // 𠮷野家.txt: an even count of high bytes keeps the last one.
+      {"\xF0\xA0\xAE\xB7\xE9\x87\x8E\xE5\xAE\xB6.txt",
+       "\xF0\xA0\x87\xB5\xE9\x87\xE5\x87\xB4.txt"},
+      {"english  file.txt", "english file.txt"},  // blanks folded
+      {std::string(250, 'a'), std::string(199, 'a')},
+  };
+  for (const auto& [name, title] : cases) EXPECT_EQ(NamazuTitleForFileName(name), title) << name;
+}
+
+// A result of namazu --no-decode-uri made readable: file names decoded, a
+// title made from the file name replaced, everything else unchanged.
+TEST(ResultList, ReadableResultText) {
+  const std::string travelUtf8 =
+      "\xE6\x97\x85\xE8\xA1\x8C\xE3\x81\xAE\xE8\xA6\x9A\xE3\x81\x88\xE6\x9B\xB8\xE3\x81\x8D.txt";
+  const std::string travelSjis =
+      "\x97\xB7\x8D\x73\x82\xCC\x8A\x6F\x82\xA6\x8F\x91\x82\xAB.txt";  // 旅行の覚え書き.txt
+  const std::string encoded =
+      "/d/%E8%B3%87%20x/%E6%97%85%E8%A1%8C%E3%81%AE%E8%A6%9A%E3%81%88%E6%9B%B8%E3%81%8D.txt";
+  const std::string folder = "/d/\x8E\x91 x/";  // 資 x
+  const std::string input = Join(
+      {"head", "", "1. " + NamazuTitleForFileName(travelUtf8) + ScoreJa + "2)", "summary",
+       encoded + " (38 bytes)", "", "", "", "",
+       "2. " + Nihongo + ScoreJa + "1)", "/d/%F0%9F%98%80.txt (3 bytes)", "", "", "", "",
+       "3. http://x/%E6.html" + ScoreJa + "1)", "http://x/%E6.html (3 bytes)", "", "", "", "",
+       "foot", ""},
+      "\n");
+  const std::string expected = Join(
+      {"head", "", "1. " + travelSjis + ScoreJa + "2)", "summary",
+       folder + travelSjis + " (38 bytes)", "", "", "", "",
+       "2. " + Nihongo + ScoreJa + "1)", "/d/%F0%9F%98%80.txt (3 bytes)", "", "", "", "",
+       "3. http://x/%E6.html" + ScoreJa + "1)", "http://x/%E6.html (3 bytes)", "", "", "", "",
+       "foot", ""},
+      "\n");
+  EXPECT_EQ(ReadableResultText(input, 2, 2), expected);
+  const ResultListParse parse = ParseResultText(ReadableResultText(input, 2, 2), 2, 2);
+  ASSERT_EQ(parse.Hits.size(), 3u);
+  EXPECT_EQ(parse.Hits[0].Uri, folder + travelSjis);
+  ExpectConsistent(parse);
+  // A line break in a name stays escaped: the list keeps its lines.
+  EXPECT_EQ(DecodeHitAddress("/d/a%0Ab%E6%97%85.txt"), "/d/a%0Ab\x97\xB7.txt");
+  // Nothing to decode: the bytes come back as they were.
+  const std::string plain = Join({"h", "1. a" + Score + "1)", "/a.txt (1 bytes)", "", "", "x"}, "\r\n");
+  EXPECT_EQ(ReadableResultText(plain, 2, 2), plain);
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 #include "core/search/searchcmd.h"
+#include "core/process/cmdline.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -107,8 +110,8 @@ TEST(SearchCommand, DefaultSettingsGiveTheDocumentedLine) {
   SearchCommand command = BuildSearchCommand(DefaultSettings(), {}, "foo", "/tmp",
                                              "/opt/tavirel", NoDrives, false);
   EXPECT_EQ(command.CommandLine,
-            "\"/usr/bin/namazu\" --sort=score --max=20 --output=\"/tmp/result.txt\" \"foo\" "
-            "\"/var/lib/namazu/index\"");
+            "\"/usr/bin/namazu\" --sort=score --max=20 --no-decode-uri "
+            "--output=\"/tmp/result.txt\" -- \"foo\" \"/var/lib/namazu/index\"");
   EXPECT_EQ(command.ResultFilePath, "/tmp/result.txt");
 }
 
@@ -223,23 +226,24 @@ TEST(SearchCommand, NamazuAndPnamazuForms) {
   };
   const Case cases[] = {
       {"0", "1", true, "Text",
-       "\"/usr/bin/namazu\" --sort=score --max=20 --config=\"/etc/namazu/namazurc\" "
-       "--output=\"/tmp/result.txt\" \"foo\" \"/var/lib/namazu/index\""},
+       "\"/usr/bin/namazu\" --sort=score --max=20 --no-decode-uri "
+       "--config=\"/etc/namazu/namazurc\" --output=\"/tmp/result.txt\" -- \"foo\" "
+       "\"/var/lib/namazu/index\""},
       {"1", "1", true, "Text",
        "\"/usr/bin/perl\" \"/usr/local/pnamazu/pnamazu.pl\" --sort=score --max=20 "
-       "-f \"/etc/namazu/namazurc\" -o \"/tmp/result.txt\" \"foo\" \"/var/lib/namazu/index\""},
+       "-f \"/etc/namazu/namazurc\" -o \"/tmp/result.txt\" -- \"foo\" \"/var/lib/namazu/index\""},
       {"1", "0", true, "Text",
        "\"/usr/bin/perl\" \"/usr/local/pnamazu/pnamazu.pl\" --sort=score --max=20 "
-       "-o \"/tmp/result.txt\" \"foo\" \"/var/lib/namazu/index\""},
+       "-o \"/tmp/result.txt\" -- \"foo\" \"/var/lib/namazu/index\""},
       {"0", "1", false, "Text",
-       "\"/usr/bin/namazu\" --sort=score --max=20 --output=\"/tmp/result.txt\" \"foo\" "
-       "\"/var/lib/namazu/index\""},
+       "\"/usr/bin/namazu\" --sort=score --max=20 --no-decode-uri "
+       "--output=\"/tmp/result.txt\" -- \"foo\" \"/var/lib/namazu/index\""},
       {"0", "0", false, "WebBrowser",
        "\"/usr/bin/namazu\" --sort=score --max=20 --html --output=\"/tmp/result.html\" "
-       "\"foo\" \"/var/lib/namazu/index\""},
+       "-- \"foo\" \"/var/lib/namazu/index\""},
       {"1", "0", false, "WebBrowser",
        "\"/usr/bin/perl\" \"/usr/local/pnamazu/pnamazu.pl\" --sort=score --max=20 -h "
-       "-o \"/tmp/result.html\" \"foo\" \"/var/lib/namazu/index\""},
+       "-o \"/tmp/result.html\" -- \"foo\" \"/var/lib/namazu/index\""},
   };
   for (const Case& c : cases) {
     TSettings s = DefaultSettings();
@@ -260,9 +264,9 @@ TEST(SearchCommand, ProgramAndDirectoryPathsAreExpanded) {
   s.UseNamazurc = "1";
   EXPECT_EQ(NamazurcFilePath(s, drives), "/mnt/data/rc");
   EXPECT_EQ(Build(s, {}, "foo", true, drives),
-            "\"/opt/tavirel/./bin/namazu\" --sort=score --max=20 --config=\"/mnt/data/rc\" "
-            "--output=\"/tmp/result.txt\" \"foo\" \"/opt/tavirel/./index\" "
-            "\"/mnt/data/idx\" \"/media/cd/i\"\"x\" +news");
+            "\"/opt/tavirel/./bin/namazu\" --sort=score --max=20 --no-decode-uri "
+            "--config=\"/mnt/data/rc\" --output=\"/tmp/result.txt\" -- \"foo\" "
+            "\"/opt/tavirel/./index\" \"/mnt/data/idx\" \"/media/cd/i\\\"x\" +news");
 
   // The Perl searcher's paths are passed as stored.
   s.Usepnamazu = "1";
@@ -276,8 +280,8 @@ TEST(SearchCommand, ExtraOptionsAreTrimmedAndFollowedByABlank) {
   TSettings s = DefaultSettings();
   s.namazuOption = "  -n 5 \t";
   EXPECT_EQ(Build(s),
-            "\"/usr/bin/namazu\" --sort=score --max=20 --output=\"/tmp/result.txt\" -n 5 "
-            "\"foo\" \"/var/lib/namazu/index\"");
+            "\"/usr/bin/namazu\" --sort=score --max=20 --no-decode-uri "
+            "--output=\"/tmp/result.txt\" -n 5 -- \"foo\" \"/var/lib/namazu/index\"");
 }
 
 TEST(SearchCommand, IndexDirectoryItems) {
@@ -298,7 +302,7 @@ TEST(SearchCommand, IndexDirectoryItems) {
        " +mail \"/other\" +news +2"},
       {"0", "0", "1", {"/idx", "/idx/mail"}, " \"/idx\" \"/idx/mail\""},
       {"1", "0", "1", {"/IDX", "/idx/mail"}, " \"/idx/mail\""},
-      {"0", "0", "0", {"/a b", "+x y"}, " \"/a b\" +x y"},
+      {"0", "0", "0", {"/a b", "+x y"}, " \"/a b\" \"+x y\""},
       {"0", "0", "0", {"/data/" + hyo, "/data/" + soft}, " \"/data/\x95\x5c\" \"/data/\x83\x5c\x83\x74\x83\x67\""},
       {"1", "0", "1", {"/data/" + hyo, "/data/" + hyo + "/mail"}, " +mail"},
       {"1", "0", "1", {"/idx", "/idx/" + hyo}, " +\x95\x5c"},
@@ -359,9 +363,9 @@ TEST(SearchCommand, SearcherReceivesTheFormulaAsOneArgument) {
   s.IndexDirectories = {"/data/\x95\x5c", "/idx/a b"};
   for (const std::string& formula : formulas) {
     const std::vector<std::string> args = SplitLikeWindows(Build(s, {}, formula));
-    const std::vector<std::string> expected = {"/usr/bin/namazu", "--sort=score", "--max=20",
-                                               "--output=/tmp/result.txt", formula,
-                                               "/data/\x95\x5c", "/idx/a b"};
+    const std::vector<std::string> expected = {
+        "/usr/bin/namazu", "--sort=score", "--max=20", "--no-decode-uri",
+        "--output=/tmp/result.txt", "--", formula, "/data/\x95\x5c", "/idx/a b"};
     EXPECT_EQ(args, expected) << formula;
   }
 }
@@ -370,13 +374,13 @@ TEST(SearchCommand, FormulaBeginningWithADashIsNotTakenForOptions) {
   TSettings s = DefaultSettings();
   for (const std::string formula : {"-o notes.txt", "--help", "-"}) {
     const std::vector<std::string> args = SplitLikeWindows(Build(s, {}, formula));
-    const std::vector<std::string> expected = {"/usr/bin/namazu", "--sort=score", "--max=20",
-                                               "--output=/tmp/result.txt", "--", formula,
-                                               "/var/lib/namazu/index"};
+    const std::vector<std::string> expected = {
+        "/usr/bin/namazu", "--sort=score", "--max=20", "--no-decode-uri",
+        "--output=/tmp/result.txt", "--", formula, "/var/lib/namazu/index"};
     EXPECT_EQ(args, expected) << formula;
   }
   // A dash inside the formula is left alone.
-  EXPECT_EQ(SplitLikeWindows(Build(s, {}, "a -b"))[4], "a -b");
+  EXPECT_EQ(SplitLikeWindows(Build(s, {}, "a -b"))[6], "a -b");
 }
 
 // ---- Checks ----------------------------------------------------------------------------
@@ -491,6 +495,62 @@ TEST_F(SearchRun, ConfirmationIsAskedOnlyWhenSwitchedOn) {
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(ran, 1);
   EXPECT_FALSE(ResultExists());
+}
+
+// Values from the settings file never become options or leave their own
+// argument, as the runner splits the command line: the program paths, the
+// namazurc path, the directories and the extra options.
+TEST(SearchCommand, SettingsValuesStayTheirOwnArguments) {
+  const std::string attack = "x\" --output=/victim \"";
+  const std::string backslashAttack = "x\\\" --output=/victim \\\"";
+  struct Case {
+    const char* name;
+    std::function<void(TSettings&)> set;
+    std::vector<std::string> expected;  // the arguments after the options
+  };
+  const Case cases[] = {
+      {"namazu path", [&](TSettings& s) { s.namazuPath = "/bin/nz" + attack; }, {}},
+      {"perl path", [&](TSettings& s) { s.Usepnamazu = "1"; s.PerlPath = "/bin/perl" + attack; }, {}},
+      {"pnamazu path", [&](TSettings& s) { s.Usepnamazu = "1"; s.pnamazuPath = "/p.pl" + backslashAttack; }, {}},
+      {"namazurc path", [&](TSettings& s) { s.UseNamazurc = "1"; s.NamazurcPath = "/rc" + backslashAttack; }, {}},
+      {"directories", [&](TSettings& s) {
+         s.IndexDirectories = {"--output=/victim", "-o/victim", attack, backslashAttack, "+a b", "+c\"d"};
+       }, {"--output=/victim", "-o/victim", attack, backslashAttack, "+a b", "+c\"d"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TSettings s = DefaultSettings();
+    c.set(s);
+    const std::vector<std::string> args = SplitCommandLine(Build(s, {}, "foo", true));
+    const bool pnamazu = s.Usepnamazu == "1";
+    // The program (and the script) keep every byte but the quotes.
+    const std::string program = pnamazu ? s.PerlPath : s.namazuPath;
+    std::string unquoted;
+    for (char ch : program) if (ch != '"') unquoted += ch;
+    EXPECT_EQ(args.at(0), unquoted);
+    if (pnamazu) {
+      EXPECT_EQ(args.at(1), s.pnamazuPath);
+    }
+    // Options are ours; the namazurc path is one argument.
+    const auto dashes = std::find(args.begin(), args.end(), "--");
+    ASSERT_NE(dashes, args.end());
+    for (auto it = args.begin() + (pnamazu ? 2 : 1); it != dashes; ++it) {
+      const bool value = it[-1] == "-f" || it[-1] == "-o";
+      EXPECT_TRUE(value || it->rfind("--", 0) == 0 || *it == "-h" || *it == "-f" || *it == "-o")
+          << *it;
+      if (it->rfind("--config=", 0) != 0) {
+        EXPECT_EQ(it->find("/victim"), std::string::npos) << *it;
+      }
+    }
+    if (s.UseNamazurc == "1") {
+      const std::string config = "--config=" + NamazurcFilePath(s, NoDrives);
+      EXPECT_NE(std::find(args.begin(), args.end(), config), args.end());
+    }
+    EXPECT_EQ(dashes[1], "foo");
+    const std::vector<std::string> after(dashes + 2, args.end());
+    EXPECT_EQ(after, c.expected.empty() ? std::vector<std::string>{"/var/lib/namazu/index"}
+                                        : c.expected);
+  }
 }
 
 }  // namespace
