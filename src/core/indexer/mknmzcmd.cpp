@@ -1,5 +1,7 @@
 #include "core/indexer/mknmzcmd.h"
 
+#include <algorithm>
+
 #include "platform/platform.h"
 
 namespace tavirel {
@@ -239,6 +241,101 @@ TCommandLines BuildCommandLines(const TIndexChoices& c, PathStyle style) {
   }
   result.ok = true;
   return result;
+}
+
+}  // namespace tavirel
+
+namespace tavirel {
+namespace {
+
+constexpr int MaxOptionKeys = 1000;
+
+std::string Flag(bool on) { return on ? "1" : "0"; }
+
+}  // namespace
+
+void ReadIndexDefaults(const TIniFile& ini, TIndexChoices& c) {
+  auto read = [&ini](std::string_view key, std::string_view def = "") {
+    return ReadProfileString(ini, IndexDefaultsSection, key, def);
+  };
+  const std::string target = AsciiLowerSjis(read("TargetFile", "Default"));
+  c.targetFile = target == "all"     ? TargetFileChoice::All
+                 : target == "regex" ? TargetFileChoice::RegEx
+                                     : TargetFileChoice::Default;
+  c.targetFilePattern = std::string(TrimBlanks(read("RegEx")));
+  c.useTargetFileList = read("UseListFile", "0") == "1";
+  c.targetFileListFileName = read("ListFileName");
+  c.denyFilePattern = read("DenyFilePattern");
+  c.criteria[critDeleteBefore] = read("DeleteBeforeMakeIndex", "0") == "1";
+  c.criteria[critUpdate] = read("UpdateIndex", "0") == "1";
+  for (int item = 2; item < CriteriaCount; ++item) c.criteria[item] = false;
+  const int count = std::min(ParseDecimalInt(read("OptionCount", "0"), 0), MaxOptionKeys);
+  for (int i = 1; i <= count; ++i) {
+    const std::string ending = "(" + std::string(TrimBlanks(read("Option" + std::to_string(i)))) + ")";
+    for (int item = 2; item < CriteriaCount; ++item) {
+      const std::string_view caption = CriteriaCaptions[item];
+      if (caption.size() >= ending.size() && caption.substr(caption.size() - ending.size()) == ending)
+        c.criteria[item] = true;
+    }
+  }
+  c.useMediaType = read("UseMediaType", "0") == "1";
+  c.mediaType = std::string(TrimBlanks(read("MediaType")));
+  c.useReplace = read("UseReplace", "0") == "1";
+  c.replace = std::string(TrimBlanks(read("Replace")));
+  c.useMknmzrc = read("UseMknmzrc", "0") == "1";
+  c.mknmzrcFileName = std::string(TrimBlanks(read("MknmzrcFileName")));
+  c.otherParameters = std::string(TrimBlanks(read("OtherOptions")));
+}
+
+void WriteIndexDefaults(TIniFile& ini, const TIndexChoices& c, IndexDefaultsPage page) {
+  auto write = [&ini](std::string_view key, std::string_view value) {
+    WriteProfileString(ini, IndexDefaultsSection, key, value);
+  };
+  if (page == IndexDefaultsPage::File) {
+    write("TargetFile", c.targetFile == TargetFileChoice::All     ? "All"
+                        : c.targetFile == TargetFileChoice::RegEx ? "RegEx"
+                                                                  : "Default");
+    write("RegEx", TrimBlanks(c.targetFilePattern));
+    write("UseListFile", Flag(c.useTargetFileList));
+    write("ListFileName", TrimBlanks(c.targetFileListFileName));
+    write("DenyFilePattern", TrimBlanks(c.denyFilePattern));
+    return;
+  }
+  write("DeleteBeforeMakeIndex", Flag(c.criteria[critDeleteBefore]));
+  write("UpdateIndex", Flag(c.criteria[critUpdate]));
+  int count = 0;
+  for (int item = 2; item < CriteriaCount; ++item) {
+    if (!c.criteria[item]) continue;
+    // The caption's text between " (" and the final ")".
+    const std::string_view caption = CriteriaCaptions[item];
+    const size_t open = caption.find(" (");
+    if (open == caption.npos) continue;
+    write("Option" + std::to_string(++count),
+          caption.substr(open + 2, caption.size() - open - 3));
+  }
+  write("OptionCount", std::to_string(count));
+  write("UseMediaType", Flag(c.useMediaType));
+  write("MediaType", TrimBlanks(c.mediaType));
+  write("UseReplace", Flag(c.useReplace));
+  write("Replace", TrimBlanks(c.replace));
+  write("UseMknmzrc", Flag(c.useMknmzrc));
+  write("MknmzrcFileName", c.mknmzrcFileName);
+  write("OtherOptions", TrimBlanks(c.otherParameters));
+}
+
+void LoadIndexDefaults(const std::string& iniFileName, TIndexChoices& choices) {
+  TIniFile ini;
+  ini.LoadFromFile(iniFileName);  // a missing file reads as empty
+  ReadIndexDefaults(ini, choices);
+}
+
+bool SaveIndexDefaults(const std::string& iniFileName, const TIndexChoices& choices,
+                       IndexDefaultsPage page) {
+  if (iniFileName.empty() || IsReadOnlyFile(iniFileName)) return false;
+  TIniFile ini;
+  if (!ini.LoadFromFile(iniFileName)) return false;
+  WriteIndexDefaults(ini, choices, page);
+  return ini.SaveToFile(iniFileName);
 }
 
 }  // namespace tavirel

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/process/ucommon.h"
+#include "core/settings/inifile.h"
 
 namespace tavirel {
 
@@ -153,5 +154,24 @@ struct TCommandLines {
 // The reserved lines for the choices. Fails only when there is no document
 // folder and no file list.
 TCommandLines BuildCommandLines(const TIndexChoices& choices, PathStyle style);
+
+// ---- Saved defaults (section "MknmzDefault" of the settings file) ---------------
+
+inline constexpr std::string_view IndexDefaultsSection = "MknmzDefault";
+
+// The two pages whose state can be saved as defaults.
+enum class IndexDefaultsPage { File, Other };
+
+// Reads every saved default into `choices` (the fields of the pages
+// "ファイル" and "その他"); missing keys give the window's first state.
+void ReadIndexDefaults(const TIniFile& ini, TIndexChoices& choices);
+// Writes the keys of one page only.
+void WriteIndexDefaults(TIniFile& ini, const TIndexChoices& choices, IndexDefaultsPage page);
+// File forms. Loading a missing or unreadable file reads nothing; saving
+// leaves a read-only or unreadable file alone (false) and otherwise replaces
+// the file atomically.
+void LoadIndexDefaults(const std::string& iniFileName, TIndexChoices& choices);
+bool SaveIndexDefaults(const std::string& iniFileName, const TIndexChoices& choices,
+                       IndexDefaultsPage page);
 
 }  // namespace tavirel

@@ -255,5 +255,55 @@ TEST(CheckIndexOptions, RefusesWhatCannotBeGenerated) {
   }
 }
 
+TEST(IndexDefaults, EachPageSavesItsOwnKeysAndReadsThemBack) {
+  TIndexChoices saved;
+  saved.targetFile = TargetFileChoice::RegEx;
+  saved.targetFilePattern = " \\.txt ";
+  saved.useTargetFileList = true;
+  saved.targetFileListFileName = " /l.txt ";
+  saved.criteria[3] = saved.criteria[9] = saved.criteria[critUpdate] = true;
+  saved.useMknmzrc = true;
+  saved.mknmzrcFileName = " /rc ";
+  saved.otherParameters = " -v ";
+
+  TIniFile ini;
+  WriteIndexDefaults(ini, saved, IndexDefaultsPage::Other);
+  EXPECT_FALSE(ini.ValueExists(IndexDefaultsSection, "TargetFile"));
+  EXPECT_EQ(ini.ReadString(IndexDefaultsSection, "Option1", ""), "--no-symbol");
+  EXPECT_EQ(ini.ReadString(IndexDefaultsSection, "Option2", ""), "--meta");
+  EXPECT_EQ(ini.ReadString(IndexDefaultsSection, "OptionCount", ""), "2");
+  EXPECT_EQ(ini.ReadString(IndexDefaultsSection, "UpdateIndex", ""), "1");
+  EXPECT_EQ(ini.ReadString(IndexDefaultsSection, "OtherOptions", ""), "-v");
+  WriteIndexDefaults(ini, saved, IndexDefaultsPage::File);
+  EXPECT_EQ(ini.ReadString(IndexDefaultsSection, "TargetFile", ""), "RegEx");
+
+  TIndexChoices read;
+  read.criteria[5] = true;  // not saved: cleared on reading
+  ReadIndexDefaults(ini, read);
+  EXPECT_EQ(read.criteria, saved.criteria);
+  EXPECT_EQ(read.targetFile, TargetFileChoice::RegEx);
+  EXPECT_EQ(read.targetFilePattern, "\\.txt");
+  EXPECT_TRUE(read.useTargetFileList);
+  EXPECT_EQ(read.targetFileListFileName, "/l.txt");
+  EXPECT_EQ(read.mknmzrcFileName, "/rc");
+  EXPECT_TRUE(read.useMknmzrc && !read.useReplace && !read.useMediaType);
+
+  // Fewer options later: old keys above the count stay and are ignored; an
+  // absurd count reads only what exists.
+  saved.criteria[9] = false;
+  WriteIndexDefaults(ini, saved, IndexDefaultsPage::Other);
+  EXPECT_EQ(ini.ReadString(IndexDefaultsSection, "Option2", ""), "--meta");
+  ReadIndexDefaults(ini, read);
+  EXPECT_FALSE(read.criteria[9]);
+  ini.WriteString(IndexDefaultsSection, "OptionCount", "2000000000");
+  ReadIndexDefaults(ini, read);
+  EXPECT_TRUE(read.criteria[9]);
+
+  TIndexChoices empty;
+  ReadIndexDefaults(TIniFile(), empty);
+  EXPECT_EQ(empty.targetFile, TargetFileChoice::Default);
+  EXPECT_EQ(empty.criteria, (std::array<bool, CriteriaCount>{}));
+}
+
 }  // namespace
 }  // namespace tavirel
