@@ -28,6 +28,7 @@
 #include <cmath>
 
 #include "ui/search/about.h"
+#include "ui/indexer/makeidx.h"
 #include "core/search/drivelist.h"
 #include "ui/search/htmlview.h"
 #include "ui/search/placement.h"
@@ -147,6 +148,7 @@ void TfrmMain::ConnectEvents() {
   connect(mnuHelpNamazuTutorial, &QAction::triggered, this,
           [this] { mnuHelpNamazuTutorialClick(); });
   connect(mnuHelpAbout, &QAction::triggered, this, [this] { mnuHelpAboutClick(); });
+  connect(mnuMakeIndex, &QAction::triggered, this, [this] { mnuMakeIndexClick(); });
 
   // The document tabs.
   for (QPushButton* button : {btnNext, btnNextW}) {
@@ -1139,6 +1141,12 @@ void TfrmMain::mnuHelpAboutClick() {
   // Lives for its one modal showing.
   TfrmAbout frmAbout(this);
   frmAbout.exec();
+}
+
+void TfrmMain::mnuMakeIndexClick() {
+  // Lives for its one modal showing.
+  TfrmMakeIndex frmMakeIndex(this);
+  frmMakeIndex.exec();
 }
 
 }  // namespace tavirel
