@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
@@ -71,6 +72,7 @@ class TestMakeIndex : public QObject {
  private slots:
   void init();
   void controlsAndEnabledStates();
+  void keyboardReachesEveryControl();
   void ticksKeepTheFolderBoxInStep();
   void commandListFromThePages_data();
   void commandListFromThePages();
@@ -137,6 +139,34 @@ void TestMakeIndex::controlsAndEnabledStates() {
   for (QPushButton* button : {window.btnCmdlineModify, window.btnCmdlineUp, window.btnCmdlineDown,
                               window.btnCmdlineDelete, window.btnCmdlineClear})
     QVERIFY(!button->isEnabled());
+}
+
+void TestMakeIndex::keyboardReachesEveryControl() {
+  TfrmMakeIndex window;
+  QVERIFY(ShowActive(window));
+  QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window.tvFolder));
+  for (int page = 1; page <= 6; ++page) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(Qt::Key_0 + page), Qt::AltModifier);
+    QCOMPARE(window.pgeMknmz->currentIndex(), page - 1);
+  }
+  // Tab runs through the page and on to the buttons below it.
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_2, Qt::AltModifier);
+  window.optIndexOtherDir->setFocus();
+  window.optIndexOtherDir->setChecked(true);
+  QStringList order;
+  for (int i = 0; i < 5; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    order << QApplication::focusWidget()->objectName();
+  }
+  QCOMPARE(order, QStringList({"edtOutputDir", "btnBrowseOutputDir", "grpMakeDir0",
+                               "btnMakeCmdline", "btnExit"}));
+  // The group's mnemonic goes to its chosen item.
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_M, Qt::AltModifier);
+  QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("grpMakeDir0"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+  QCOMPARE(window.grpMakeDirChoices->checkedId(), 1);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);  // closes
+  QVERIFY(!window.isVisible());
 }
 
 void TestMakeIndex::ticksKeepTheFolderBoxInStep() {

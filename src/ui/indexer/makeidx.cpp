@@ -116,7 +116,7 @@ void TfrmMakeIndex::BuildPages() {
   pgeMknmz = Named(new QTabWidget(this), "pgeMknmz");
 
   // 1: document folders.
-  tabTargetDir = Named(new QWidget, "tabTargetDir");
+  tabTargetDir = Named(new QWidget(this), "tabTargetDir");
   {
     auto* note = new QLabel(
         QStringLiteral("検索の対象とする文書が存在するディレクトリを選択してください。"
@@ -155,7 +155,7 @@ void TfrmMakeIndex::BuildPages() {
   }
 
   // 2: where the index goes.
-  tabIndexDir = Named(new QWidget, "tabIndexDir");
+  tabIndexDir = Named(new QWidget(this), "tabIndexDir");
   {
     optIndexSameDir = Named(
         new QRadioButton(QStringLiteral("文書と同じ場所にインデックスを作成する"), tabIndexDir),
@@ -198,7 +198,7 @@ void TfrmMakeIndex::BuildPages() {
   }
 
   // 3: which files.
-  tabTargetFile = Named(new QWidget, "tabTargetFile");
+  tabTargetFile = Named(new QWidget(this), "tabTargetFile");
   {
     optTargetDefault =
         Named(new QRadioButton(QStringLiteral("既定値(&D)"), tabTargetFile), "optTargetDefault");
@@ -249,7 +249,7 @@ void TfrmMakeIndex::BuildPages() {
   }
 
   // 4: further options.
-  tabEtc = Named(new QWidget, "tabEtc");
+  tabEtc = Named(new QWidget(this), "tabEtc");
   {
     lstCriteria = Named(new QListWidget(tabEtc), "lstCriteria");
     for (std::string_view caption : CriteriaCaptions) {
@@ -267,9 +267,9 @@ void TfrmMakeIndex::BuildPages() {
     edtMknmzrcFileName = Named(new QLineEdit(tabEtc), "edtMknmzrcFileName");
     btnBrowseMknmzrc = NewBrowseButton(tabEtc, "btnBrowseMknmzrc");
     edtOtherParameters = Named(new QLineEdit(tabEtc), "edtOtherParameters");
+    btnHelp = NewButton(tabEtc, "btnHelp", QStringLiteral("オプション説明(&E)..."));
     btnSetDefaultEtc = NewButton(tabEtc, "btnSetDefaultEtc", QStringLiteral("既定値(&S)"));
     btnSetDefaultEtc->setToolTip(QStringLiteral("既定値として保存します"));
-    btnHelp = NewButton(tabEtc, "btnHelp", QStringLiteral("オプション説明(&E)..."));
 
     auto* grid = new QGridLayout;
     grid->addWidget(chkMediaType, 0, 0);
@@ -294,7 +294,7 @@ void TfrmMakeIndex::BuildPages() {
   }
 
   // 5: the reserved lines.
-  tabCmdlineList = Named(new QWidget, "tabCmdlineList");
+  tabCmdlineList = Named(new QWidget(this), "tabCmdlineList");
   {
     edtCmdlineEdit = Named(new QLineEdit(tabCmdlineList), "edtCmdlineEdit");
     btnCmdlineAdd = NewButton(tabCmdlineList, "btnCmdlineAdd", QStringLiteral("追加(&A)"));
@@ -337,7 +337,7 @@ void TfrmMakeIndex::BuildPages() {
   }
 
   // 6: the run.
-  tabProcess = Named(new QWidget, "tabProcess");
+  tabProcess = Named(new QWidget(this), "tabProcess");
   {
     edtCommandLine = Named(new QLineEdit(tabProcess), "edtCommandLine");
     btnRunMknmz = NewButton(tabProcess, "btnRunMknmz", QStringLiteral("実行"));
@@ -390,6 +390,8 @@ void TfrmMakeIndex::BuildPages() {
   layout->addWidget(pgeMknmz, 1);
   layout->addLayout(bottom);
 
+  // Tab follows the order of creation: each page from top to bottom, then the
+  // buttons below the pages.
   FormPlacement = Named(new TFormPlacement(this), "FormPlacement");
 }
 
@@ -437,7 +439,7 @@ void TfrmMakeIndex::ConnectEvents() {
 
   for (QObject* watched : {static_cast<QObject*>(edtCmdlineEdit),
                            static_cast<QObject*>(edtCommandLine),
-                           static_cast<QObject*>(lstCmdlineList)}) {
+                           static_cast<QObject*>(lstCmdlineList), static_cast<QObject*>(grpMakeDir)}) {
     watched->installEventFilter(this);
   }
 }
@@ -465,6 +467,7 @@ void TfrmMakeIndex::FormCreate() {
   UpdateControlStates();
   lstCmdlineListClick();
   pgeMknmz->setCurrentWidget(tabTargetDir);
+  tvFolder->setFocus();
   helpWindow_ = nullptr;
 }
 
@@ -905,6 +908,11 @@ bool TfrmMakeIndex::eventFilter(QObject* watched, QEvent* event) {
     const bool in = event->type() == QEvent::FocusIn;
     if (watched == edtCmdlineEdit) in ? edtCmdlineEditEnter() : edtCmdlineEditExit();
     if (watched == edtCommandLine) in ? edtCommandLineEnter() : edtCommandLineExit();
+  } else if (watched == grpMakeDir && event->type() == QEvent::Shortcut) {
+    // The group's mnemonic moves to its chosen item.
+    if (QAbstractButton* chosen = grpMakeDirChoices->checkedButton())
+      chosen->setFocus(Qt::ShortcutFocusReason);
+    return true;
   } else if (watched == lstCmdlineList && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
