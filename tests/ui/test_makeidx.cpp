@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -14,6 +15,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -23,6 +26,7 @@
 #include "support/testsupport.h"
 #include "support/uitest_support.h"
 #include "ui/indexer/makeidx.h"
+#include "ui/process/doswin.h"
 #include "ui/widgets/bigview.h"
 #include "ui/widgets/qtcodec.h"
 #include "ui/widgets/shelltree.h"
@@ -80,6 +84,7 @@ class TestMakeIndex : public QObject {
   void savedAndLoadedFiles();
   void runShowsOutputAndRefusesToClose();
   void defaultsAreSavedPageByPage();
+  void optionHelpAndFileListEditor();
 };
 
 void TestMakeIndex::init() {
@@ -417,6 +422,36 @@ void TestMakeIndex::defaultsAreSavedPageByPage() {
   QCOMPARE(again.lstCriteria->item(9)->checkState(), Qt::Checked);
   QCOMPARE(again.lstCriteria->item(2)->checkState(), Qt::Unchecked);
   QVERIFY(again.optTargetDefault->isChecked());
+}
+
+void TestMakeIndex::optionHelpAndFileListEditor() {
+  TempDir dir;
+  const QString list = QString::fromStdString(dir.Write("list.txt", "/x\n"));
+  UrlRecorder opened;
+  QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
+  auto unset = qScopeGuard([] { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); });
+  {
+    TfrmMakeIndex window;
+    window.show();
+    window.chkTargetFileList->setChecked(true);
+    window.edtTargetFileListFileName->setText(list);
+    QTest::mouseClick(window.btnEditFileList, Qt::LeftButton);
+    QCOMPARE(opened.urls, QList<QUrl>{QUrl::fromLocalFile(list)});
+
+    if (::access(Settings.mknmzPath.c_str(), R_OK) != 0) QSKIP("mknmz is not installed");
+    QTest::mouseClick(window.btnHelp, Qt::LeftButton);
+    auto* help = window.findChild<TfrmWindow*>();
+    QVERIFY(help != nullptr);
+    QCOMPARE(help->windowTitle(), QStringLiteral("コマンドライン・オプション"));
+    QVERIFY(help->isVisible());
+    QCOMPARE(help->edt->Tag(), 1);
+    QVERIFY(ViewText(help->edt).contains(QStringLiteral("--output-dir")));
+    QTest::mouseClick(window.btnHelp, Qt::LeftButton);  // the same window again
+    QCOMPARE(window.findChildren<TfrmWindow*>().size(), 1);
+    QPointer<TfrmWindow> released(help);
+    QVERIFY(window.close());
+    QTRY_VERIFY(released.isNull());
+  }
 }
 
 QTEST_MAIN(TestMakeIndex)
