@@ -872,6 +872,10 @@ void TfrmMakeIndex::RunCommands(RunSource source) {
 }
 
 void TfrmMakeIndex::btnRunMknmzClick() {
+  if (!QStringToSjis(edtCommandLine->text())) {
+    ShowMessageBox(this, ErrorCaption, UnrepresentableMessage, QMessageBox::Warning);
+    return;
+  }
   if (FirstCommandLine(QStringToSjisLossy(edtCommandLine->text())).empty()) {
     ShowMessageBox(this, ErrorCaption, SjisToQString(EnterCommandMessage), QMessageBox::Warning);
     return;
