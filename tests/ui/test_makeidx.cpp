@@ -1,3 +1,4 @@
+#include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -22,11 +23,13 @@
 #include <vector>
 
 #include "core/indexer/cmdlist.h"
+#include "core/settings/inifile.h"
 #include "core/settings/settings.h"
 #include "support/testsupport.h"
 #include "support/uitest_support.h"
 #include "ui/indexer/makeidx.h"
 #include "ui/process/doswin.h"
+#include "ui/search/mainwindow.h"
 #include "ui/widgets/bigview.h"
 #include "ui/widgets/qtcodec.h"
 #include "ui/widgets/shelltree.h"
@@ -85,6 +88,7 @@ class TestMakeIndex : public QObject {
   void runShowsOutputAndRefusesToClose();
   void defaultsAreSavedPageByPage();
   void optionHelpAndFileListEditor();
+  void openedFromTheMainWindow();
 };
 
 void TestMakeIndex::init() {
@@ -452,6 +456,31 @@ void TestMakeIndex::optionHelpAndFileListEditor() {
     QVERIFY(window.close());
     QTRY_VERIFY(released.isNull());
   }
+}
+
+void TestMakeIndex::openedFromTheMainWindow() {
+  TempDir dir;
+  const std::string ini = dir.File("tavirel.ini");
+  TfrmMain::SetSettingsFileOverride(ini);
+  auto unset = qScopeGuard([] { TfrmMain::SetSettingsFileOverride(std::string()); });
+  TfrmMain main;
+  QVERIFY(main.mnuMakeIndex->isEnabled());
+  QCOMPARE(main.mnuMakeIndex->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_K));
+  bool modal = false, owned = false;
+  QTimer::singleShot(100, [&] {
+    auto* window = qobject_cast<TfrmMakeIndex*>(QApplication::activeModalWidget());
+    if (window == nullptr) return;
+    modal = window->isModal();
+    owned = window->parentWidget() == &main;
+    window->btnExit->click();
+  });
+  main.mnuMakeIndex->trigger();
+  QVERIFY(modal && owned);
+  QVERIFY(main.findChildren<TfrmMakeIndex*>().isEmpty());  // freed
+  // Its placement went to section "Mknmz" of the settings file.
+  TIniFile file;
+  QVERIFY(file.LoadFromFile(ini));
+  QVERIFY(file.ValueExists("Mknmz", "NormPos"));
 }
 
 QTEST_MAIN(TestMakeIndex)
