@@ -31,6 +31,7 @@
 #include <cmath>
 
 #include "ui/search/about.h"
+#include "ui/indexer/makeidx.h"
 #include "core/search/drivelist.h"
 #include "ui/search/htmlview.h"
 #include "ui/search/placement.h"
@@ -158,6 +159,7 @@ void TfrmMain::ConnectEvents() {
           [this] { mnuHelpNamazuTutorialClick(); });
   connect(mnuHelpAbout, &QAction::triggered, this, [this] { mnuHelpAboutClick(); });
   ConnectDialogCommands();
+  connect(mnuMakeIndex, &QAction::triggered, this, [this] { mnuMakeIndexClick(); });
 
   // The document tabs.
   for (QPushButton* button : {btnNext, btnNextW}) {
@@ -1190,6 +1192,12 @@ void TfrmMain::mnuHelpAboutClick() {
   // Lives for its one modal showing.
   TfrmAbout frmAbout(this);
   frmAbout.exec();
+}
+
+void TfrmMain::mnuMakeIndexClick() {
+  // Lives for its one modal showing.
+  TfrmMakeIndex frmMakeIndex(this);
+  frmMakeIndex.exec();
 }
 
 }  // namespace tavirel

@@ -236,6 +236,7 @@ class TfrmMain : public QMainWindow {
   void mnuHelpNamazuManualClick();
   void mnuHelpNamazuTutorialClick();
   void mnuHelpAboutClick();
+  void mnuMakeIndexClick();
   void pmnuPopup();
   void mnuCopyClick();
 

@@ -368,7 +368,6 @@ void TfrmMain::CreateMenus() {
   mnuIndex = AddSubMenu(nullptr, "mnuIndex", QStringLiteral("インデックス(&I)"));
   mnuMakeIndex = AddMenuItem(mnuIndex, "mnuMakeIndex", QStringLiteral("作成(&C)..."));
   mnuMakeIndex->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
-  mnuMakeIndex->setEnabled(false);
 
   mnuTool = AddSubMenu(nullptr, "mnuTool", QStringLiteral("ツール(&T)"));
   mnuSetNamazurc = AddMenuItem(mnuTool, "mnuSetNamazurc", QStringLiteral("namazurc の設定(&S)..."));

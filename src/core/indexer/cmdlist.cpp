@@ -1,0 +1,178 @@
+#include "core/indexer/cmdlist.h"
+
+#include <exception>
+
+#include "core/indexer/mknmzcmd.h"
+#include "core/process/arguments.h"
+#include "platform/platform.h"
+
+namespace tavirel {
+namespace {
+
+bool Quoted(std::string_view text) {
+  return text.size() >= 2 && text.front() == '"' && text.back() == '"';
+}
+
+// *delete "FOLDER", "MASK" (or "FOLDER","MASK"): the files of that one
+// folder whose names match the mask; folders, hidden files and everything
+// below the folder are never touched.
+void DeleteMatchingFiles(std::string_view args) {
+  if (!Quoted(args)) return;
+  std::string_view separator = "\", \"";
+  size_t at = args.find(separator);
+  if (at == args.npos) {
+    separator = "\",\"";
+    at = args.find(separator);
+  }
+  if (at == args.npos || at == 0) return;
+  const size_t maskStart = at + separator.size();
+  if (maskStart >= args.size()) return;  // the separator's quote is the final one
+  const std::string folder(args.substr(1, at - 1));
+  const std::string mask(args.substr(maskStart, args.size() - 1 - maskStart));
+  if (folder.empty() || mask.empty()) return;
+  const std::string prefix = AddTrailingBackslash(folder, NativePathStyle);
+  for (const std::string& name : platform::ListFiles(folder, mask)) {
+    platform::DeleteFile(prefix + name);
+  }
+}
+
+}  // namespace
+
+std::string ExpandCommandLine(std::string_view line, const TSettings& settings) {
+  if (TrimBlanks(line).empty()) return {};
+  if (line.front() == '!') return std::string(line.substr(1));
+  if (line.front() != '*') return {};
+
+  const std::string_view rest = line.substr(1);
+  const size_t blank = rest.find(' ');
+  const std::string_view word = rest.substr(0, blank);
+  const std::string_view args =
+      blank == rest.npos ? std::string_view() : TrimBlanks(rest.substr(blank + 1));
+  if (args.empty()) return {};
+
+  if (word == "mknmz") {
+    // The stored default options (mknmzOption) are not part of the line: the
+    // reserved line carries every option itself.
+    std::string command = QuoteProgram(settings.PerlPath) + " " + QuoteArgument(settings.mknmzPath) + " ";
+    command += args;
+    return command;
+  }
+  if (word == "mkdir") {
+    const std::string folder = StripQuotes(args);
+    if (!folder.empty() && !platform::DirectoryExists(folder)) platform::CreateFolders(folder);
+    return {};
+  }
+  if (word == "delete") {
+    DeleteMatchingFiles(args);
+    return {};
+  }
+  if (word == "chdir") {
+    if (Quoted(args) && args.size() >= 3)
+      platform::SetCurrentFolder(args.substr(1, args.size() - 2));
+    return {};
+  }
+  return {};
+}
+
+std::string FormatCommandList(const std::vector<std::string>& lines) {
+  std::string text(CommandListHeader);
+  text += "\r\n";
+  for (const std::string& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  return text;
+}
+
+bool ParseCommandList(std::string_view bytes, std::vector<std::string>& lines) {
+  if (bytes.find('\0') != bytes.npos) return false;  // not text
+  std::vector<std::string> all = SplitTextLines(bytes);
+  if (all.size() < 2 || all.front() != CommandListHeader) return false;
+  lines.assign(std::make_move_iterator(all.begin() + 1), std::make_move_iterator(all.end()));
+  return true;
+}
+
+std::vector<std::string> TidyCommandList(const std::vector<std::string>& lines) {
+  std::vector<std::string> tidy;
+  for (const std::string& line : lines) {
+    std::string_view trimmed = TrimBlanks(line);
+    if (!trimmed.empty()) tidy.emplace_back(trimmed);
+  }
+  return tidy;
+}
+
+bool LoadCommandListFile(const std::string& path, std::vector<std::string>& lines,
+                         std::string& message) {
+  const platform::FileAttributes attributes = platform::GetFileAttributes(path);
+  if (!attributes.exists) {
+    message = ReadFailedMessage;
+    return false;
+  }
+  if (!attributes.regular) {
+    message = NotRegularFileMessage;
+    return false;
+  }
+  if (attributes.size > MaxCommandListBytes) {
+    message = CommandListTooLargeMessage;
+    return false;
+  }
+  std::string bytes;
+  if (!platform::ReadWholeFile(path, bytes)) {
+    message = ReadFailedMessage;
+    return false;
+  }
+  if (bytes.size() > MaxCommandListBytes) {  // grew after the look
+    message = CommandListTooLargeMessage;
+    return false;
+  }
+  std::vector<std::string> read;
+  if (!ParseCommandList(bytes, read)) {
+    message = InvalidCommandListMessage;
+    return false;
+  }
+  lines = std::move(read);
+  return true;
+}
+
+bool SaveCommandListFile(const std::string& path, const std::vector<std::string>& lines,
+                         std::string& message) {
+  std::string error;
+  if (platform::WriteFileAtomic(path, FormatCommandList(lines), &error)) return true;
+  message = SaveFailedMessage;
+  if (!error.empty()) message += "\r\n" + error;
+  return false;
+}
+
+std::string FirstCommandLine(std::string_view text) {
+  std::string_view trimmed = TrimBlanks(text);
+  return std::string(TrimBlanks(trimmed.substr(0, trimmed.find_first_of("\r\n"))));
+}
+
+TProcessShowMode CommandRunMode(const TSettings& settings) {
+  return settings.ShowProcess == "DOSWindow" ? psmNormal : psmCaptured;
+}
+
+int RunCommandList(const std::vector<std::string>& lines, const TSettings& settings,
+                   const CommandRunHooks& hooks) {
+  const std::string folder = ParentFolder(settings.mknmzPath, NativePathStyle);
+  if (!folder.empty()) platform::SetCurrentFolder(folder);
+  const int count = static_cast<int>(lines.size());
+  int started = 0;
+  for (int i = 0; i < count; ++i) {
+    const std::string text =
+        hooks.beforeLine ? hooks.beforeLine(i + 1, count, lines[i]) : lines[i];
+    try {
+      const std::string command = ExpandCommandLine(text, settings);
+      if (command.empty() || !hooks.start) continue;
+      const TArgumentCoding coding =
+          text.rfind("*mknmz ", 0) == 0 ? acMknmz : acAsWritten;
+      if (hooks.start(command, platform::CurrentFolder(), CommandRunMode(settings), coding) != 0)
+        ++started;
+    } catch (const std::exception&) {
+      // One line's failure never stops the lines after it.
+    }
+  }
+  return started;
+}
+
+}  // namespace tavirel

@@ -1,0 +1,971 @@
+#include "ui/indexer/makeidx.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <optional>
+
+#include "core/process/arguments.h"
+#include "core/indexer/cmdlist.h"
+#include "core/search/mainview.h"
+#include "core/settings/inifile.h"
+#include "core/settings/settings.h"
+#include "platform/platform.h"
+#include "ui/process/consolerun.h"
+#include "ui/process/doswin.h"
+#include "ui/search/placement.h"
+#include "ui/widgets/bigview.h"
+#include "ui/widgets/msgbox.h"
+#include "ui/widgets/qtcodec.h"
+#include "ui/widgets/shelltree.h"
+
+namespace tavirel {
+namespace {
+
+const QString ErrorCaption = QStringLiteral("エラー");
+const QString ConfirmCaption = QStringLiteral("確認");
+const QString UnrepresentableMessage =
+    QStringLiteral("Shift-JIS で表せない文字が含まれているため使えません。");
+const QString FileFilter = QStringLiteral("すべてのﾌｧｲﾙ (*)");
+
+// The Shift-JIS bytes of a reserved line kept by a list item, so that a line
+// read from a file goes back to the file byte for byte.
+constexpr int LineRole = Qt::UserRole + 1;
+
+QListWidgetItem* NewLineItem(const std::string& line) {
+  auto* item = new QListWidgetItem(SjisToQString(line));
+  item->setData(LineRole, QByteArray(line.data(), static_cast<qsizetype>(line.size())));
+  return item;
+}
+
+std::string LineOfItem(const QListWidgetItem* item) {
+  const QByteArray bytes = item->data(LineRole).toByteArray();
+  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+template <typename T>
+T* Named(T* object, const char* name) {
+  object->setObjectName(QString::fromLatin1(name));
+  return object;
+}
+
+QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption) {
+  auto* button = Named(new QPushButton(caption, parent), name);
+  button->setAutoDefault(false);
+  return button;
+}
+
+QToolButton* NewBrowseButton(QWidget* parent, const char* name) {
+  auto* button = Named(new QToolButton(parent), name);
+  button->setText(QStringLiteral("..."));
+  return button;
+}
+
+// A label whose mnemonic moves the focus to `buddy`.
+QLabel* NewLabel(QWidget* parent, const QString& caption, QWidget* buddy = nullptr) {
+  auto* label = new QLabel(caption, parent);
+  if (buddy) label->setBuddy(buddy);
+  return label;
+}
+
+// The Shift-JIS form of a field's text; sets *ok to false when it cannot be
+// written so.
+std::string FieldText(const QString& text, bool* ok) {
+  std::optional<std::string> sjis = QStringToSjis(text);
+  if (!sjis) {
+    if (ok) *ok = false;
+    return QStringToSjisLossy(text);
+  }
+  return *sjis;
+}
+
+}  // namespace
+
+TfrmMakeIndex::TfrmMakeIndex(QWidget* parent) : QDialog(parent) { FormCreate(); }
+
+TfrmMakeIndex::~TfrmMakeIndex() = default;
+
+// ---- Building the window ------------------------------------------------------------
+
+void TfrmMakeIndex::BuildPages() {
+  setObjectName(QStringLiteral("frmMakeIndex"));
+  setWindowTitle(QStringLiteral("インデックス作成"));
+  setMinimumSize(505, 371);
+  resize(720, 500);
+
+  pgeMknmz = Named(new QTabWidget(this), "pgeMknmz");
+
+  // 1: document folders.
+  tabTargetDir = Named(new QWidget(this), "tabTargetDir");
+  {
+    auto* note = new QLabel(
+        QStringLiteral("検索の対象とする文書が存在するディレクトリを選択してください。"
+                       "--update を使うときは、インデックスが格納されているディレクトリを指定して"
+                       "ください。"),
+        tabTargetDir);
+    note->setWordWrap(true);
+    tvFolder = Named(new TShellTreeViewS(tabTargetDir), "tvFolder");
+    tvFolder->SetCheckboxes(true);
+    edtTargetDirectories = Named(new QPlainTextEdit(tabTargetDir), "edtTargetDirectories");
+    edtTargetDirectories->setToolTip(
+        QStringLiteral("複数ディレクトリを指定するときは改行で区切ります"));
+    edtTargetDirectories->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edtTargetDirectories->setTabChangesFocus(true);
+    btnClearTargetDir = NewButton(tabTargetDir, "btnClearTargetDir", QStringLiteral("クリア(&A)"));
+    edtExcludeDirPattern = Named(new QLineEdit(tabTargetDir), "edtExcludeDirPattern");
+    edtExcludeDirPattern->setToolTip(QStringLiteral("--update を使うときは無効です"));
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(edtTargetDirectories, 1);
+    auto* clearRow = new QHBoxLayout;
+    clearRow->addStretch(1);
+    clearRow->addWidget(btnClearTargetDir);
+    right->addLayout(clearRow);
+    auto* folders = new QHBoxLayout;
+    folders->addWidget(tvFolder, 1);
+    folders->addLayout(right, 1);
+    auto* exclude = new QHBoxLayout;
+    exclude->addWidget(NewLabel(tabTargetDir, QStringLiteral("除外するパス名(&X)"),
+                                edtExcludeDirPattern));
+    exclude->addWidget(edtExcludeDirPattern, 1);
+    auto* page = new QVBoxLayout(tabTargetDir);
+    page->addWidget(note);
+    page->addLayout(folders, 1);
+    page->addLayout(exclude);
+  }
+
+  // 2: where the index goes.
+  tabIndexDir = Named(new QWidget(this), "tabIndexDir");
+  {
+    optIndexSameDir = Named(
+        new QRadioButton(QStringLiteral("文書と同じ場所にインデックスを作成する"), tabIndexDir),
+        "optIndexSameDir");
+    optIndexOtherDir = Named(
+        new QRadioButton(QStringLiteral("インデックスの出力先を指定する"), tabIndexDir),
+        "optIndexOtherDir");
+    optIndexSameDir->setChecked(true);
+    edtOutputDir = Named(new QLineEdit(tabIndexDir), "edtOutputDir");
+    btnBrowseOutputDir = NewBrowseButton(tabIndexDir, "btnBrowseOutputDir");
+    grpMakeDir = Named(new QGroupBox(QStringLiteral("出力先にディレクトリ作成(&M)"), tabIndexDir),
+                       "grpMakeDir");
+    grpMakeDirChoices = Named(new QButtonGroup(grpMakeDir), "grpMakeDirChoices");
+    auto* group = new QVBoxLayout(grpMakeDir);
+    const QString choices[] = {QStringLiteral("ディレクトリを作らない(インデックスをまとめる)"),
+                               QStringLiteral("文書ディレクトリと同名のディレクトリを作る"),
+                               QStringLiteral("連番でディレクトリを作る")};
+    for (int i = 0; i < 3; ++i) {
+      auto* choice = new QRadioButton(choices[i], grpMakeDir);
+      choice->setObjectName(QStringLiteral("grpMakeDir%1").arg(i));
+      grpMakeDirChoices->addButton(choice, i);
+      group->addWidget(choice);
+    }
+    grpMakeDirChoices->button(0)->setChecked(true);
+
+    auto* output = new QHBoxLayout;
+    output->addSpacing(20);
+    output->addWidget(NewLabel(tabIndexDir, QStringLiteral("出力先ディレクトリ(&O):"), edtOutputDir));
+    output->addWidget(edtOutputDir, 1);
+    output->addWidget(btnBrowseOutputDir);
+    auto* groupRow = new QHBoxLayout;
+    groupRow->addSpacing(20);
+    groupRow->addWidget(grpMakeDir, 1);
+    auto* page = new QVBoxLayout(tabIndexDir);
+    page->addWidget(optIndexSameDir);
+    page->addWidget(optIndexOtherDir);
+    page->addLayout(output);
+    page->addLayout(groupRow);
+    page->addStretch(1);
+  }
+
+  // 3: which files.
+  tabTargetFile = Named(new QWidget(this), "tabTargetFile");
+  {
+    optTargetDefault =
+        Named(new QRadioButton(QStringLiteral("既定値(&D)"), tabTargetFile), "optTargetDefault");
+    optTargetAll = Named(new QRadioButton(QStringLiteral("すべてのファイル(&A)"), tabTargetFile),
+                         "optTargetAll");
+    optTargetRegex = Named(
+        new QRadioButton(QStringLiteral("正規表現によるパターンで指定(&R)"), tabTargetFile),
+        "optTargetRegex");
+    optTargetDefault->setChecked(true);
+    edtTargetFilePattern = Named(new QLineEdit(tabTargetFile), "edtTargetFilePattern");
+    chkTargetFileList = Named(
+        new QCheckBox(QStringLiteral("一覧の書かれたファイルを指定(&F)"), tabTargetFile),
+        "chkTargetFileList");
+    edtTargetFileListFileName = Named(new QLineEdit(tabTargetFile), "edtTargetFileListFileName");
+    btnBrowseFileList = NewBrowseButton(tabTargetFile, "btnBrowseFileList");
+    btnEditFileList = NewButton(tabTargetFile, "btnEditFileList", QStringLiteral("編集(&E)..."));
+    edtDenyFilePattern = Named(new QLineEdit(tabTargetFile), "edtDenyFilePattern");
+    btnSetDefaultFile = NewButton(tabTargetFile, "btnSetDefaultFile", QStringLiteral("既定値(&S)"));
+    btnSetDefaultFile->setToolTip(QStringLiteral("既定値として保存します"));
+
+    auto* grid = new QGridLayout(tabTargetFile);
+    auto* defaultRow = new QHBoxLayout;
+    defaultRow->addWidget(optTargetDefault);
+    defaultRow->addWidget(new QLabel(QStringLiteral("(拡張子が TXT, HTML などのファイル)"),
+                                     tabTargetFile));
+    defaultRow->addStretch(1);
+    grid->addLayout(defaultRow, 0, 0, 1, 3);
+    grid->addWidget(optTargetAll, 1, 0, 1, 3);
+    grid->addWidget(optTargetRegex, 2, 0, 1, 3);
+    grid->addWidget(edtTargetFilePattern, 3, 1, 1, 2);
+    grid->addWidget(chkTargetFileList, 4, 0, 1, 3);
+    auto* listRow = new QHBoxLayout;
+    listRow->addWidget(edtTargetFileListFileName, 1);
+    listRow->addWidget(btnBrowseFileList);
+    listRow->addWidget(btnEditFileList);
+    grid->addLayout(listRow, 5, 1, 1, 2);
+    grid->addWidget(NewLabel(tabTargetFile, QStringLiteral("拒絶するファイル名(&N):"),
+                             edtDenyFilePattern),
+                    6, 0, 1, 2);
+    grid->addWidget(edtDenyFilePattern, 7, 1, 1, 2);
+    grid->setRowStretch(8, 1);
+    auto* defaults = new QHBoxLayout;
+    defaults->addStretch(1);
+    defaults->addWidget(btnSetDefaultFile);
+    grid->addLayout(defaults, 9, 0, 1, 3);
+    grid->setColumnMinimumWidth(0, 20);
+    grid->setColumnStretch(2, 1);
+  }
+
+  // 4: further options.
+  tabEtc = Named(new QWidget(this), "tabEtc");
+  {
+    lstCriteria = Named(new QListWidget(tabEtc), "lstCriteria");
+    for (std::string_view caption : CriteriaCaptions) {
+      auto* item = new QListWidgetItem(SjisToQString(caption), lstCriteria);
+      item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+      item->setCheckState(Qt::Unchecked);
+    }
+    chkMediaType = Named(new QCheckBox(QStringLiteral("ファイルの文書形式を指定(&T)"), tabEtc),
+                         "chkMediaType");
+    edtMediaType = Named(new QLineEdit(tabEtc), "edtMediaType");
+    chkReplace = Named(new QCheckBox(QStringLiteral("URIの置換を行う(&R)"), tabEtc), "chkReplace");
+    edtReplace = Named(new QLineEdit(tabEtc), "edtReplace");
+    chkMknmzrc = Named(new QCheckBox(QStringLiteral("設定ファイルを指定する(&C)"), tabEtc),
+                       "chkMknmzrc");
+    edtMknmzrcFileName = Named(new QLineEdit(tabEtc), "edtMknmzrcFileName");
+    btnBrowseMknmzrc = NewBrowseButton(tabEtc, "btnBrowseMknmzrc");
+    edtOtherParameters = Named(new QLineEdit(tabEtc), "edtOtherParameters");
+    btnHelp = NewButton(tabEtc, "btnHelp", QStringLiteral("オプション説明(&E)..."));
+    btnSetDefaultEtc = NewButton(tabEtc, "btnSetDefaultEtc", QStringLiteral("既定値(&S)"));
+    btnSetDefaultEtc->setToolTip(QStringLiteral("既定値として保存します"));
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(chkMediaType, 0, 0);
+    grid->addWidget(edtMediaType, 0, 1, 1, 2);
+    grid->addWidget(chkReplace, 1, 0);
+    grid->addWidget(edtReplace, 1, 1, 1, 2);
+    grid->addWidget(chkMknmzrc, 2, 0);
+    grid->addWidget(edtMknmzrcFileName, 2, 1);
+    grid->addWidget(btnBrowseMknmzrc, 2, 2);
+    grid->addWidget(NewLabel(tabEtc, QStringLiteral("任意オプション(&O):"), edtOtherParameters),
+                    3, 0);
+    grid->addWidget(edtOtherParameters, 3, 1, 1, 2);
+    grid->setColumnStretch(1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(btnHelp);
+    buttons->addStretch(1);
+    buttons->addWidget(btnSetDefaultEtc);
+    auto* page = new QVBoxLayout(tabEtc);
+    page->addWidget(lstCriteria, 1);
+    page->addLayout(grid);
+    page->addLayout(buttons);
+  }
+
+  // 5: the reserved lines.
+  tabCmdlineList = Named(new QWidget(this), "tabCmdlineList");
+  {
+    edtCmdlineEdit = Named(new QLineEdit(tabCmdlineList), "edtCmdlineEdit");
+    btnCmdlineAdd = NewButton(tabCmdlineList, "btnCmdlineAdd", QStringLiteral("追加(&A)"));
+    btnCmdlineModify = NewButton(tabCmdlineList, "btnCmdlineModify", QStringLiteral("変更(&I)"));
+    lstCmdlineList = Named(new QListWidget(tabCmdlineList), "lstCmdlineList");
+    lstCmdlineList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    lstCmdlineList->setSelectionMode(QAbstractItemView::SingleSelection);
+    btnCmdlineUp = NewButton(tabCmdlineList, "btnCmdlineUp", QStringLiteral("上へ(&U)"));
+    btnCmdlineDown = NewButton(tabCmdlineList, "btnCmdlineDown", QStringLiteral("下へ(&D)"));
+    btnCmdlineDelete = NewButton(tabCmdlineList, "btnCmdlineDelete", QStringLiteral("削除(&E)"));
+    btnCmdlineClear = NewButton(tabCmdlineList, "btnCmdlineClear", QStringLiteral("全削除"));
+    btnLoadCmdList = NewButton(tabCmdlineList, "btnLoadCmdList", QStringLiteral("読み込み(&O)"));
+    btnSaveCmdList = NewButton(tabCmdlineList, "btnSaveCmdList", QStringLiteral("保存(&S)"));
+    btnMakeIndex = NewButton(tabCmdlineList, "btnMakeIndex", QStringLiteral("インデックス作成(&M)"));
+
+    auto* edit = new QHBoxLayout;
+    edit->addWidget(NewLabel(tabCmdlineList, QStringLiteral("コマンド入力(&C):"), edtCmdlineEdit));
+    edit->addWidget(edtCmdlineEdit, 1);
+    edit->addWidget(btnCmdlineAdd);
+    edit->addWidget(btnCmdlineModify);
+    auto* side = new QVBoxLayout;
+    for (QPushButton* button : {btnCmdlineUp, btnCmdlineDown, btnCmdlineDelete, btnCmdlineClear})
+      side->addWidget(button);
+    side->addStretch(1);
+    side->addWidget(btnLoadCmdList);
+    side->addWidget(btnSaveCmdList);
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(lstCmdlineList, 1);
+    middle->addLayout(side);
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    bottom->addWidget(btnMakeIndex);
+    auto* page = new QVBoxLayout(tabCmdlineList);
+    page->addLayout(edit);
+    page->addWidget(
+        new QLabel(QStringLiteral("※mknmz のコマンドラインオプションのみ入力してください。"),
+                   tabCmdlineList));
+    page->addLayout(middle, 1);
+    page->addLayout(bottom);
+  }
+
+  // 6: the run.
+  tabProcess = Named(new QWidget(this), "tabProcess");
+  {
+    edtCommandLine = Named(new QLineEdit(tabProcess), "edtCommandLine");
+    btnRunMknmz = NewButton(tabProcess, "btnRunMknmz", QStringLiteral("実行"));
+    lblProgress = Named(new QLabel(tabProcess), "lblProgress");
+    lblProgress->setMinimumWidth(80);
+    edtProcess = Named(new TBigView(tabProcess), "edtProcess");
+    QFont font(QStringLiteral("ＭＳ ゴシック"));
+    font.setPixelSize(12);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    edtProcess->setFont(font);
+    edtProcess->setContextMenuPolicy(Qt::CustomContextMenu);
+    pmnu = Named(new QMenu(this), "pmnu");
+    mnuCopy = Named(new QAction(QStringLiteral("コピー(&C)"), this), "mnuCopy");
+    mnuCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    mnuCopy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    mnuCopy->setEnabled(false);
+    pmnu->addAction(mnuCopy);
+    edtProcess->addAction(mnuCopy);
+
+    auto* line = new QHBoxLayout;
+    line->addWidget(edtCommandLine, 1);
+    line->addWidget(btnRunMknmz);
+    line->addWidget(lblProgress);
+    auto* page = new QVBoxLayout(tabProcess);
+    page->addLayout(line);
+    page->addWidget(edtProcess, 1);
+  }
+
+  pgeMknmz->addTab(tabTargetDir, QStringLiteral("文書ディレクトリ(&1)"));
+  pgeMknmz->addTab(tabIndexDir, QStringLiteral("索引ディレクトリ(&2)"));
+  pgeMknmz->addTab(tabTargetFile, QStringLiteral("ファイル(&3)"));
+  pgeMknmz->addTab(tabEtc, QStringLiteral("その他(&4)"));
+  pgeMknmz->addTab(tabCmdlineList, QStringLiteral("実行予約(&5)"));
+  pgeMknmz->addTab(tabProcess, QStringLiteral("実行画面(&6)"));
+
+  lblShiftNote = Named(new QLabel(QStringLiteral("Shiftキーを押しながらボタンを押すと→\n"
+                                                 "既存のリストに追加できます。"),
+                                  this),
+                       "lblShiftNote");
+  btnMakeCmdline = NewButton(this, "btnMakeCmdline", QStringLiteral("コマンドリスト作成(&L)"));
+  btnExit = NewButton(this, "btnExit", QStringLiteral("終了"));
+  auto* bottom = new QHBoxLayout;
+  bottom->addStretch(1);
+  bottom->addWidget(lblShiftNote);
+  bottom->addWidget(btnMakeCmdline);
+  bottom->addSpacing(12);
+  bottom->addWidget(btnExit);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(pgeMknmz, 1);
+  layout->addLayout(bottom);
+
+  // Tab follows the order of creation: each page from top to bottom, then the
+  // buttons below the pages.
+  FormPlacement = Named(new TFormPlacement(this), "FormPlacement");
+}
+
+void TfrmMakeIndex::ConnectEvents() {
+  connect(tvFolder, &TShellTreeViewS::OnCheck, this, [this] { tvFolderCheck(); });
+  connect(btnClearTargetDir, &QPushButton::clicked, this, [this] { btnClearTargetDirClick(); });
+  for (QAbstractButton* button :
+       {static_cast<QAbstractButton*>(optIndexSameDir), static_cast<QAbstractButton*>(optIndexOtherDir),
+        static_cast<QAbstractButton*>(optTargetDefault), static_cast<QAbstractButton*>(optTargetAll),
+        static_cast<QAbstractButton*>(optTargetRegex), static_cast<QAbstractButton*>(chkTargetFileList),
+        static_cast<QAbstractButton*>(chkMediaType), static_cast<QAbstractButton*>(chkReplace),
+        static_cast<QAbstractButton*>(chkMknmzrc)}) {
+    connect(button, &QAbstractButton::toggled, this, [this] { UpdateControlStates(); });
+  }
+  connect(lstCriteria, &QListWidget::itemChanged, this, [this] { UpdateControlStates(); });
+  connect(btnBrowseOutputDir, &QToolButton::clicked, this, [this] { BrowseInto(edtOutputDir, true); });
+  connect(btnBrowseFileList, &QToolButton::clicked, this,
+          [this] { BrowseInto(edtTargetFileListFileName, false); });
+  connect(btnBrowseMknmzrc, &QToolButton::clicked, this,
+          [this] { BrowseInto(edtMknmzrcFileName, false); });
+  connect(btnEditFileList, &QPushButton::clicked, this, [this] { btnEditFileListClick(); });
+  connect(btnSetDefaultFile, &QPushButton::clicked, this, [this] { btnSetDefaultDirClick(); });
+  connect(btnSetDefaultEtc, &QPushButton::clicked, this, [this] { btnSetDefaultDirClick(); });
+  connect(btnHelp, &QPushButton::clicked, this, [this] { btnHelpClick(); });
+  connect(btnMakeCmdline, &QPushButton::clicked, this, [this] { btnMakeCmdlineClick(); });
+  connect(btnExit, &QPushButton::clicked, this, [this] { reject(); });
+
+  connect(btnCmdlineAdd, &QPushButton::clicked, this, [this] { btnCmdlineAddClick(); });
+  connect(btnCmdlineModify, &QPushButton::clicked, this, [this] { btnCmdlineModifyClick(); });
+  connect(btnCmdlineUp, &QPushButton::clicked, this, [this] { btnCmdlineUpClick(); });
+  connect(btnCmdlineDown, &QPushButton::clicked, this, [this] { btnCmdlineDownClick(); });
+  connect(btnCmdlineDelete, &QPushButton::clicked, this, [this] { btnCmdlineDeleteClick(); });
+  connect(btnCmdlineClear, &QPushButton::clicked, this, [this] { btnCmdlineClearClick(); });
+  connect(lstCmdlineList, &QListWidget::itemSelectionChanged, this, [this] { lstCmdlineListClick(); });
+  connect(lstCmdlineList, &QListWidget::itemDoubleClicked, this, [this] { lstCmdlineListDblClick(); });
+  connect(btnLoadCmdList, &QPushButton::clicked, this, [this] { btnLoadCmdListClick(); });
+  connect(btnSaveCmdList, &QPushButton::clicked, this, [this] { btnSaveCmdListClick(); });
+  connect(btnMakeIndex, &QPushButton::clicked, this, [this] { btnMakeIndexClick(); });
+  connect(btnRunMknmz, &QPushButton::clicked, this, [this] { btnRunMknmzClick(); });
+  connect(mnuCopy, &QAction::triggered, this, [this] { mnuCopyClick(); });
+  connect(pmnu, &QMenu::aboutToShow, this, [this] { pmnuPopup(); });
+  connect(edtProcess, &TBigView::selectionChanged, this, [this] { pmnuPopup(); });
+  connect(edtProcess, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { pmnu->popup(edtProcess->viewport()->mapToGlobal(pos)); });
+
+  for (QObject* watched : {static_cast<QObject*>(edtCmdlineEdit),
+                           static_cast<QObject*>(edtCommandLine),
+                           static_cast<QObject*>(lstCmdlineList), static_cast<QObject*>(grpMakeDir)}) {
+    watched->installEventFilter(this);
+  }
+}
+
+void TfrmMakeIndex::FormCreate() {
+  BuildPages();
+  ConnectEvents();
+
+  // 1. Placement in section "Mknmz"; without one the window opens centred
+  //    on its owner.
+  FormPlacement->IniFileName = Settings.IniFileName;
+  FormPlacement->IniSection = "Mknmz";
+  FormPlacement->Active = true;
+  if (!FormPlacement->Restore(this)) {
+    QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    const QRect area = owner ? owner->frameGeometry()
+                             : (screen() ? screen()->availableGeometry() : QRect());
+    if (area.isValid()) move(area.center() - rect().center());
+  }
+  // 2. The tree opens at the root of the file system, selected.
+  tvFolder->SetSelectedFolder(QStringLiteral("/"));
+  // 3. Progress, defaults, enabled states, the first page.
+  lblProgress->clear();
+  LoadIndexDefaults();
+  UpdateControlStates();
+  lstCmdlineListClick();
+  pgeMknmz->setCurrentWidget(tabTargetDir);
+  tvFolder->setFocus();
+  helpWindow_ = nullptr;
+}
+
+// ---- The option pages ----------------------------------------------------------------
+
+TIndexChoices TfrmMakeIndex::Choices(bool* ok) const {
+  if (ok) *ok = true;
+  TIndexChoices c;
+  c.targetDirectories = FieldText(edtTargetDirectories->toPlainText(), ok);
+  c.excludeDirPattern = FieldText(edtExcludeDirPattern->text(), ok);
+  c.indexOtherDir = optIndexOtherDir->isChecked();
+  c.outputDir = FieldText(edtOutputDir->text(), ok);
+  c.makeDirChoice = std::max(0, grpMakeDirChoices->checkedId());
+  c.targetFile = optTargetAll->isChecked()     ? TargetFileChoice::All
+                 : optTargetRegex->isChecked() ? TargetFileChoice::RegEx
+                                               : TargetFileChoice::Default;
+  c.targetFilePattern = FieldText(edtTargetFilePattern->text(), ok);
+  c.useTargetFileList = chkTargetFileList->isChecked();
+  c.targetFileListFileName = FieldText(edtTargetFileListFileName->text(), ok);
+  c.denyFilePattern = FieldText(edtDenyFilePattern->text(), ok);
+  for (int i = 0; i < CriteriaCount; ++i)
+    c.criteria[static_cast<size_t>(i)] = lstCriteria->item(i)->checkState() == Qt::Checked;
+  c.useMediaType = chkMediaType->isChecked();
+  c.mediaType = FieldText(edtMediaType->text(), ok);
+  c.useReplace = chkReplace->isChecked();
+  c.replace = FieldText(edtReplace->text(), ok);
+  c.useMknmzrc = chkMknmzrc->isChecked();
+  c.mknmzrcFileName = FieldText(edtMknmzrcFileName->text(), ok);
+  c.otherParameters = FieldText(edtOtherParameters->text(), ok);
+  return c;
+}
+
+void TfrmMakeIndex::ApplyChoices(const TIndexChoices& c) {
+  edtTargetDirectories->setPlainText(SjisToQString(c.targetDirectories));
+  edtExcludeDirPattern->setText(SjisToQString(c.excludeDirPattern));
+  (c.indexOtherDir ? optIndexOtherDir : optIndexSameDir)->setChecked(true);
+  edtOutputDir->setText(SjisToQString(c.outputDir));
+  if (QAbstractButton* choice = grpMakeDirChoices->button(c.makeDirChoice)) choice->setChecked(true);
+  (c.targetFile == TargetFileChoice::All     ? optTargetAll
+   : c.targetFile == TargetFileChoice::RegEx ? optTargetRegex
+                                             : optTargetDefault)
+      ->setChecked(true);
+  edtTargetFilePattern->setText(SjisToQString(c.targetFilePattern));
+  chkTargetFileList->setChecked(c.useTargetFileList);
+  edtTargetFileListFileName->setText(SjisToQString(c.targetFileListFileName));
+  edtDenyFilePattern->setText(SjisToQString(c.denyFilePattern));
+  for (int i = 0; i < CriteriaCount; ++i) {
+    lstCriteria->item(i)->setCheckState(c.criteria[static_cast<size_t>(i)] ? Qt::Checked
+                                                                          : Qt::Unchecked);
+  }
+  chkMediaType->setChecked(c.useMediaType);
+  edtMediaType->setText(SjisToQString(c.mediaType));
+  chkReplace->setChecked(c.useReplace);
+  edtReplace->setText(SjisToQString(c.replace));
+  chkMknmzrc->setChecked(c.useMknmzrc);
+  edtMknmzrcFileName->setText(SjisToQString(c.mknmzrcFileName));
+  edtOtherParameters->setText(SjisToQString(c.otherParameters));
+  UpdateControlStates();
+}
+
+void TfrmMakeIndex::UpdateControlStates() {
+  const bool other = optIndexOtherDir->isChecked();
+  edtOutputDir->setEnabled(other);
+  btnBrowseOutputDir->setEnabled(other);
+  grpMakeDir->setEnabled(other);
+  edtTargetFilePattern->setEnabled(optTargetRegex->isChecked());
+  const bool list = chkTargetFileList->isChecked();
+  edtTargetFileListFileName->setEnabled(list);
+  btnBrowseFileList->setEnabled(list);
+  btnEditFileList->setEnabled(list);
+  edtMediaType->setEnabled(chkMediaType->isChecked());
+  edtReplace->setEnabled(chkReplace->isChecked());
+  edtMknmzrcFileName->setEnabled(chkMknmzrc->isChecked());
+  btnBrowseMknmzrc->setEnabled(chkMknmzrc->isChecked());
+  // An update takes its options from the index: no exclusion then.
+  edtExcludeDirPattern->setEnabled(lstCriteria->item(critUpdate)->checkState() != Qt::Checked);
+}
+
+void TfrmMakeIndex::LoadIndexDefaults() {
+  TIndexChoices choices = Choices();
+  tavirel::LoadIndexDefaults(Settings.IniFileName, choices);
+  ApplyChoices(choices);
+}
+
+void TfrmMakeIndex::SaveIndexDefaults(IndexDefaultsPage page) {
+  bool ok = true;
+  const TIndexChoices choices = Choices(&ok);
+  if (!ok) {
+    ShowMessageBox(this, ErrorCaption, UnrepresentableMessage, QMessageBox::Warning);
+    return;
+  }
+  tavirel::SaveIndexDefaults(Settings.IniFileName, choices, page);
+}
+
+void TfrmMakeIndex::tvFolderCheck() {
+  const QString folder = tvFolder->SelectedFolder();
+  if (folder.isEmpty()) return;
+  const std::optional<std::string> path = QStringToSjis(folder);
+  if (!path) {
+    ShowMessageBox(this, ErrorCaption, UnrepresentableMessage, QMessageBox::Warning);
+    return;
+  }
+  const bool checked = tvFolder->IsNodeChecked(tvFolder->SelectedNode());
+  QStringList lines = edtTargetDirectories->toPlainText().split(QLatin1Char('\n'));
+  if (lines.size() == 1 && lines.front().isEmpty()) lines.clear();
+  if (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
+  qsizetype at = -1;
+  for (qsizetype i = 0; i < lines.size() && at < 0; ++i) {
+    if (SameTextSjis(QStringToSjisLossy(lines[i]), *path)) at = i;
+  }
+  if (checked && at < 0) {
+    lines.append(folder);
+  } else if (!checked && at >= 0) {
+    lines.removeAt(at);
+  } else {
+    return;
+  }
+  edtTargetDirectories->setPlainText(lines.join(QLatin1Char('\n')));
+  edtTargetDirectories->moveCursor(QTextCursor::End);
+}
+
+void TfrmMakeIndex::btnClearTargetDirClick() { edtTargetDirectories->clear(); }
+
+void TfrmMakeIndex::BrowseInto(QLineEdit* field, bool folder) {
+  QFileDialog dialog(this);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFileMode(folder ? QFileDialog::Directory : QFileDialog::ExistingFile);
+  if (folder) dialog.setOption(QFileDialog::ShowDirsOnly);
+  else dialog.setNameFilter(FileFilter);
+  if (!field->text().isEmpty()) dialog.selectFile(field->text());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  field->setText(dialog.selectedFiles().front());
+}
+
+void TfrmMakeIndex::btnEditFileListClick() {
+  const QString name = edtTargetFileListFileName->text();
+  if (name.trimmed().isEmpty()) return;
+  // The desktop's editor for the file.
+  QDesktopServices::openUrl(QUrl::fromLocalFile(name));
+}
+
+void TfrmMakeIndex::btnSetDefaultDirClick() {
+  const QMessageBox::StandardButton answer =
+      ShowMessageBox(this, ApplicationTitle(), QStringLiteral("現在のページの状態を既定値として保存します。"),
+                     QMessageBox::Information, QMessageBox::Ok | QMessageBox::Cancel);
+  if (answer != QMessageBox::Ok) return;
+  if (pgeMknmz->currentWidget() == tabTargetFile) SaveIndexDefaults(IndexDefaultsPage::File);
+  else if (pgeMknmz->currentWidget() == tabEtc) SaveIndexDefaults(IndexDefaultsPage::Other);
+}
+
+void TfrmMakeIndex::btnHelpClick() {
+  if (helpWindow_) {
+    helpWindow_->show();
+    helpWindow_->raise();
+    helpWindow_->activateWindow();
+    return;
+  }
+  helpWindow_ = new TfrmWindow(this);
+  helpWindow_->setWindowTitle(QStringLiteral("コマンドライン・オプション"));
+  helpWindow_->show();
+  const std::string command =
+      QuoteProgram(Settings.PerlPath) + " " + QuoteArgument(Settings.mknmzPath) + " --help";
+  helpRunning_ = true;
+  RunConsoleProcess(command, ParentFolder(Settings.mknmzPath, NativePathStyle), psmCaptured,
+                    helpWindow_->edt, acMknmz);
+  helpRunning_ = false;
+  if (helpWindow_) helpWindow_->edt->SetTag(1);
+}
+
+bool TfrmMakeIndex::ValidateIndexOptions() {
+  bool ok = true;
+  const TIndexChoices choices = Choices(&ok);
+  if (!ok) {
+    ShowMessageBox(this, ErrorCaption, UnrepresentableMessage, QMessageBox::Warning);
+    return false;
+  }
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const TIndexCheck check = CheckIndexOptions(choices, NativePathStyle);
+    switch (check.kind) {
+      case TIndexCheck::Valid:
+        return true;
+      case TIndexCheck::Refused:
+        ShowMessageBox(this, ErrorCaption, SjisToQString(check.message),
+                       check.warning ? QMessageBox::Warning : QMessageBox::Critical);
+        return false;
+      case TIndexCheck::AskCreateOutput: {
+        if (ShowMessageBox(this, ConfirmCaption, SjisToQString(CreateOutputQuestion),
+                           QMessageBox::Question, QMessageBox::Yes | QMessageBox::No) !=
+            QMessageBox::Yes)
+          return false;
+        const std::string folder(TrimBlanks(choices.outputDir));
+        if (!platform::CreateFolders(folder) || !platform::DirectoryExists(folder)) {
+          ShowMessageBox(this, ErrorCaption, SjisToQString(CreateFolderFailedMessage),
+                         QMessageBox::Critical);
+          return false;
+        }
+        break;  // check again, now with the folder
+      }
+    }
+  }
+  return false;
+}
+
+int TfrmMakeIndex::BuildCommandList() {
+  const TCommandLines result = BuildCommandLines(Choices(), NativePathStyle);
+  if (!result.ok) {
+    ShowMessageBox(this, ErrorCaption, SjisToQString(result.message), QMessageBox::Critical);
+    return -1;
+  }
+  // Shift held down appends to the list.
+  if (!(QGuiApplication::keyboardModifiers() & Qt::ShiftModifier)) lstCmdlineList->clear();
+  for (const std::string& line : result.lines) lstCmdlineList->addItem(NewLineItem(line));
+  lstCmdlineListClick();
+  return lstCmdlineList->count();
+}
+
+void TfrmMakeIndex::btnMakeCmdlineClick() {
+  if (!ValidateIndexOptions()) return;
+  if (BuildCommandList() <= 0) return;
+  pgeMknmz->setCurrentWidget(tabCmdlineList);
+  edtCmdlineEdit->setFocus();
+}
+
+// ---- The reserved list ---------------------------------------------------------------
+
+std::vector<std::string> TfrmMakeIndex::CommandLines() const {
+  std::vector<std::string> lines;
+  for (int i = 0; i < lstCmdlineList->count(); ++i) lines.push_back(LineOfItem(lstCmdlineList->item(i)));
+  return lines;
+}
+
+void TfrmMakeIndex::SetCommandLines(const std::vector<std::string>& lines) {
+  lstCmdlineList->clear();
+  for (const std::string& line : lines) lstCmdlineList->addItem(NewLineItem(line));
+  lstCmdlineListClick();
+}
+
+void TfrmMakeIndex::lstCmdlineListClick() {
+  const bool selected = lstCmdlineList->currentRow() >= 0 &&
+                        !lstCmdlineList->selectedItems().isEmpty();
+  btnCmdlineClear->setEnabled(lstCmdlineList->count() > 0);
+  for (QPushButton* button : {btnCmdlineModify, btnCmdlineUp, btnCmdlineDown, btnCmdlineDelete})
+    button->setEnabled(selected);
+}
+
+void TfrmMakeIndex::btnCmdlineAddClick() {
+  bool ok = true;
+  const std::string line(TrimBlanks(FieldText(edtCmdlineEdit->text(), &ok)));
+  if (!ok) {
+    ShowMessageBox(this, ErrorCaption, UnrepresentableMessage, QMessageBox::Warning);
+    return;
+  }
+  if (line.empty()) return;
+  for (const std::string& existing : CommandLines()) {
+    if (!SameTextSjis(existing, line)) continue;
+    if (ShowMessageBox(this, ConfirmCaption,
+                       QStringLiteral("同じコマンドラインが存在します。\n追加してもよろしいですか？"),
+                       QMessageBox::Question, QMessageBox::Yes | QMessageBox::No) !=
+        QMessageBox::Yes)
+      return;
+    break;
+  }
+  lstCmdlineList->addItem(NewLineItem(line));
+  lstCmdlineListClick();
+}
+
+void TfrmMakeIndex::btnCmdlineModifyClick() {
+  QListWidgetItem* item = lstCmdlineList->currentItem();
+  bool ok = true;
+  const std::string line(TrimBlanks(FieldText(edtCmdlineEdit->text(), &ok)));
+  if (!ok) {
+    ShowMessageBox(this, ErrorCaption, UnrepresentableMessage, QMessageBox::Warning);
+    return;
+  }
+  if (item == nullptr || !item->isSelected() || line.empty()) return;
+  item->setText(SjisToQString(line));
+  item->setData(LineRole, QByteArray(line.data(), static_cast<qsizetype>(line.size())));
+  lstCmdlineListClick();
+}
+
+void TfrmMakeIndex::btnCmdlineUpClick() {
+  const int row = lstCmdlineList->currentRow();
+  if (row <= 0) return;
+  lstCmdlineList->insertItem(row - 1, lstCmdlineList->takeItem(row));
+  lstCmdlineList->setCurrentRow(row - 1);
+  lstCmdlineListClick();
+}
+
+void TfrmMakeIndex::btnCmdlineDownClick() {
+  const int row = lstCmdlineList->currentRow();
+  if (row < 0 || row >= lstCmdlineList->count() - 1) return;
+  lstCmdlineList->insertItem(row + 1, lstCmdlineList->takeItem(row));
+  lstCmdlineList->setCurrentRow(row + 1);
+  lstCmdlineListClick();
+}
+
+void TfrmMakeIndex::btnCmdlineDeleteClick() {
+  const int row = lstCmdlineList->currentRow();
+  if (row < 0) return;
+  delete lstCmdlineList->takeItem(row);
+  if (lstCmdlineList->count() > 0)
+    lstCmdlineList->setCurrentRow(std::min(row, lstCmdlineList->count() - 1));
+  lstCmdlineListClick();
+}
+
+void TfrmMakeIndex::btnCmdlineClearClick() {
+  if (ShowMessageBox(this, ConfirmCaption,
+                     QStringLiteral("予約されているコマンドをすべて削除します。\nよろしいですか？"),
+                     QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+                     QMessageBox::No) != QMessageBox::Yes)
+    return;
+  lstCmdlineList->clear();
+  lstCmdlineListClick();
+  edtCmdlineEdit->setFocus();
+}
+
+void TfrmMakeIndex::lstCmdlineListDblClick() {
+  if (!btnCmdlineDelete->isEnabled() || lstCmdlineList->currentItem() == nullptr) return;
+  edtCmdlineEdit->setText(lstCmdlineList->currentItem()->text());
+}
+
+std::string TfrmMakeIndex::AskFileName(bool save, const QString& title) {
+  QFileDialog dialog(this, title);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setNameFilter(FileFilter);
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  const std::optional<std::string> path = QStringToSjis(dialog.selectedFiles().front());
+  if (!path) {
+    ShowMessageBox(this, ErrorCaption, UnrepresentableMessage, QMessageBox::Warning);
+    return {};
+  }
+  return *path;
+}
+
+void TfrmMakeIndex::btnSaveCmdListClick() {
+  // The list itself is tidied, even when the save is then cancelled.
+  SetCommandLines(TidyCommandList(CommandLines()));
+  if (lstCmdlineList->count() == 0) return;
+  const std::string path = AskFileName(true, QStringLiteral("保存"));
+  if (path.empty()) return;
+  std::string message;
+  if (!SaveCommandListFile(path, CommandLines(), message))
+    ShowMessageBox(this, ErrorCaption, SjisToQString(message), QMessageBox::Critical);
+}
+
+void TfrmMakeIndex::btnLoadCmdListClick() {
+  const std::string path = AskFileName(false, QStringLiteral("読み込み"));
+  if (path.empty()) return;
+  std::vector<std::string> lines;
+  std::string message;
+  if (!LoadCommandListFile(path, lines, message)) {
+    ShowMessageBox(this, ErrorCaption, SjisToQString(message), QMessageBox::Critical);
+    return;
+  }
+  SetCommandLines(lines);
+}
+
+// ---- Running ------------------------------------------------------------------------
+
+void TfrmMakeIndex::RunCommands(RunSource source) {
+  std::vector<std::string> lines;
+  if (source == RunSource::List) {
+    lines = CommandLines();  // later edits of the list do not change the run
+  } else {
+    std::string line = FirstCommandLine(QStringToSjisLossy(edtCommandLine->text()));
+    if (!line.empty()) lines.push_back(std::move(line));
+  }
+
+  running_ = true;
+  for (QWidget* button : {static_cast<QWidget*>(btnMakeIndex), static_cast<QWidget*>(btnExit),
+                          static_cast<QWidget*>(btnRunMknmz)})
+    button->setEnabled(false);
+  edtCommandLine->setReadOnly(true);
+  edtProcess->Clear();
+  edtProcess->ClearSelection();
+
+  QPointer<TfrmMakeIndex> self(this);
+  CommandRunHooks hooks;
+  hooks.beforeLine = [this](int number, int count, const std::string& line) {
+    lblProgress->setText(QStringLiteral("%1 / %2").arg(number).arg(count));
+    lblProgress->repaint();
+    edtCommandLine->setText(SjisToQString(line));
+    edtCommandLine->repaint();
+    return line;
+  };
+  hooks.start = [this](std::string_view command, std::string_view folder, TProcessShowMode mode,
+                       TArgumentCoding coding) {
+    return RunConsoleProcess(command, folder, mode, mode == psmCaptured ? edtProcess : nullptr,
+                             coding);
+  };
+  try {
+    RunCommandList(lines, Settings, hooks);
+  } catch (...) {
+    // The run ends; the window goes on.
+  }
+  if (!self) return;
+  edtCommandLine->setReadOnly(false);
+  for (QWidget* button : {static_cast<QWidget*>(btnMakeIndex), static_cast<QWidget*>(btnExit),
+                          static_cast<QWidget*>(btnRunMknmz)})
+    button->setEnabled(true);
+  running_ = false;
+}
+
+void TfrmMakeIndex::btnRunMknmzClick() {
+  if (!QStringToSjis(edtCommandLine->text())) {
+    ShowMessageBox(this, ErrorCaption, UnrepresentableMessage, QMessageBox::Warning);
+    return;
+  }
+  if (FirstCommandLine(QStringToSjisLossy(edtCommandLine->text())).empty()) {
+    ShowMessageBox(this, ErrorCaption, SjisToQString(EnterCommandMessage), QMessageBox::Warning);
+    return;
+  }
+  edtProcess->Clear();
+  edtProcess->setFocus();
+  RunCommands(RunSource::CommandField);
+}
+
+void TfrmMakeIndex::btnMakeIndexClick() {
+  if (lstCmdlineList->count() == 0) {
+    ShowMessageBox(this, ErrorCaption, SjisToQString(NoReservedCommandsMessage),
+                   QMessageBox::Warning);
+    return;
+  }
+  pgeMknmz->setCurrentWidget(tabProcess);
+  QCoreApplication::processEvents();
+  RunCommands(RunSource::List);
+}
+
+void TfrmMakeIndex::pmnuPopup() { mnuCopy->setEnabled(edtProcess->HasSelection()); }
+
+void TfrmMakeIndex::mnuCopyClick() {
+  if (edtProcess->HasSelection()) edtProcess->CopySelection();
+}
+
+void TfrmMakeIndex::edtCmdlineEditEnter() { btnCmdlineAdd->setDefault(true); }
+void TfrmMakeIndex::edtCmdlineEditExit() { btnCmdlineAdd->setDefault(false); }
+void TfrmMakeIndex::edtCommandLineEnter() { btnRunMknmz->setDefault(true); }
+void TfrmMakeIndex::edtCommandLineExit() { btnRunMknmz->setDefault(false); }
+
+bool TfrmMakeIndex::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+    const bool in = event->type() == QEvent::FocusIn;
+    if (watched == edtCmdlineEdit) in ? edtCmdlineEditEnter() : edtCmdlineEditExit();
+    if (watched == edtCommandLine) in ? edtCommandLineEnter() : edtCommandLineExit();
+  } else if (watched == grpMakeDir && event->type() == QEvent::Shortcut) {
+    // The group's mnemonic moves to its chosen item.
+    if (QAbstractButton* chosen = grpMakeDirChoices->checkedButton())
+      chosen->setFocus(Qt::ShortcutFocusReason);
+    return true;
+  } else if (watched == lstCmdlineList && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      lstCmdlineListDblClick();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+// ---- Closing --------------------------------------------------------------------------
+
+bool TfrmMakeIndex::FormCloseQuery() {
+  // A run (the exit button is off) or a help text still coming keeps the
+  // window open.
+  if (!btnExit->isEnabled() || helpRunning_) return false;
+  if (helpWindow_) {
+    helpWindow_->edt->SetTag(1);
+    helpWindow_->deleteLater();
+    helpWindow_ = nullptr;
+  }
+  return true;
+}
+
+void TfrmMakeIndex::StorePlacement() {
+  const std::string& path = FormPlacement->IniFileName;
+  if (!FormPlacement->Active || path.empty() || IsReadOnlyFile(path)) return;
+  TIniFile ini;
+  if (!ini.LoadFromFile(path)) return;
+  WriteWindowPlacement(ini, FormPlacement->IniSection, TFormPlacement::PlacementOf(this));
+  ini.SaveToFile(path);
+}
+
+void TfrmMakeIndex::closeEvent(QCloseEvent* event) {
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);  // goes on to reject()
+}
+
+void TfrmMakeIndex::reject() {
+  // Escape and the exit button close the window the same way.
+  if (!FormCloseQuery()) return;
+  StorePlacement();
+  QDialog::reject();
+}
+
+}  // namespace tavirel

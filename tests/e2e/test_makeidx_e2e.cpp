@@ -1,0 +1,254 @@
+// The index creation window end to end, with the real mknmz and namazu: a
+// corpus of Japanese (EUC-JP) and English documents in two folders is ticked
+// in the folder tree, the lines are built for another output folder with
+// same-name folders and "delete first", saved to a command list file and
+// loaded back, and run from the window. Both indexes must appear, mknmz's
+// Japanese progress lines must be readable in the run page, and a search the
+// way the main window sends it must find documents of both folders.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QtTest>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/indexer/cmdlist.h"
+#include "core/search/resultlist.h"
+#include "core/search/searchcmd.h"
+#include "core/settings/settings.h"
+#include "platform/platform.h"
+#include "support/testsupport.h"
+#include "support/uitest_support.h"
+#include "ui/indexer/makeidx.h"
+#include "ui/process/consolerun.h"
+#include "ui/widgets/bigview.h"
+#include "ui/widgets/shelltree.h"
+
+using namespace tavirel;
+using namespace tavirel::uitest;
+using tavirel::testsupport::TempDir;
+using Lines = std::vector<std::string>;
+namespace fs = std::filesystem;
+
+namespace {
+
+// 個のファイルがインデックス作成の対象として見つかりました (mknmz, after the file count)
+constexpr std::string_view FilesFoundText =
+    "\x8C\xC2\x82\xCC\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xAA\x83\x43\x83\x93\x83\x66\x83\x62"
+    "\x83\x4E\x83\x58\x8D\xEC\x90\xAC\x82\xCC\x91\xCE\x8F\xDB\x82\xC6\x82\xB5\x82\xC4\x8C\xA9"
+    "\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB5\x82\xBD";
+// 本文 in Shift-JIS, a word of every Japanese document.
+constexpr std::string_view HonbunSjis = "\x96\x7b\x95\xb6";
+
+void AnswerNextFileDialog(const QString& path, int attempts = 200) {
+  QTimer::singleShot(20, [=] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (dialog != nullptr) {
+      if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        name->setText(path);
+      QMetaObject::invokeMethod(dialog, "accept");
+    }
+    if (attempts > 0 && (dialog == nullptr || dialog->isVisible()))
+      AnswerNextFileDialog(path, attempts - 1);
+  });
+}
+
+// The URIs of the hits of a search the way the main window runs one.
+Lines SearchUris(const TSettings& base, const Lines& indexes, std::string_view formula,
+                 const std::string& folder) {
+  TSettings settings = base;
+  settings.IndexDirectories = indexes;
+  settings.DirectoryCount = std::to_string(indexes.size());
+  SearchViewState view;
+  view.ListCountAll = true;
+  const SearchCommand command = BuildSearchCommand(
+      settings, view, formula, ResultFolder(settings, folder, folder), folder, {}, false);
+  const SearchRunner runner = [](const std::string& commandLine, const std::string& workDir) {
+    return RunConsoleProcess(commandLine, workDir, psmHidden, nullptr, {}) != 0 ? 1 : 0;
+  };
+  const SearchRunOutcome outcome = RunSearchCommand(settings, command, folder, {}, runner);
+  if (outcome.Result != TSearchRunResult::srrResultReady) return {};
+  std::string bytes;
+  platform::ReadWholeFile(command.ResultFilePath, bytes);
+  Lines uris;
+  for (const SearchHit& hit : ParseResultText(bytes, settings).Hits) uris.push_back(hit.Uri);
+  return uris;
+}
+
+}  // namespace
+
+class TestMakeIndexEndToEnd : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void buildsBothIndexesFromTheWindow();
+  void folderNamedLikeAnOptionIsIndexed();
+};
+
+void TestMakeIndexEndToEnd::buildsBothIndexesFromTheWindow() {
+  LoadSettings(Settings, "");
+  Settings.IniFileName.clear();
+  if (::access(Settings.mknmzPath.c_str(), R_OK) != 0 || ::access(Settings.namazuPath.c_str(), X_OK) != 0)
+    QSKIP("mknmz or namazu is not installed");
+  const QString start = QDir::currentPath();  // runs change the current folder
+  auto restore = qScopeGuard([&] { QDir::setCurrent(start); });
+
+  TempDir dir("tavirel-mkidx");
+  const std::string ja = dir.File("docs/ja"), en = dir.File("docs/en");
+  fs::create_directories(ja);
+  fs::create_directories(en);
+  for (int i = 0; i < 6; ++i) {
+    dir.Write("docs/ja/doc" + std::to_string(i) + ".txt",
+              std::string(testsupport::kHonbunEuc) + " sharedword ja" + std::to_string(i) + "\n");
+    dir.Write("docs/en/doc" + std::to_string(i) + ".txt",
+              "An English lantern sharedword en" + std::to_string(i) + "\n");
+  }
+  const std::string output = dir.File("index");
+
+  TfrmMakeIndex window;
+  window.show();
+  window.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+
+  // Tick both folders: select the node, toggle its box.
+  for (const std::string& folder : {ja, en}) {
+    QTRY_VERIFY_WITH_TIMEOUT(window.tvFolder->SetSelectedFolder(QString::fromStdString(folder)), 10000);
+    window.tvFolder->setFocus();
+    QTest::keyClick(window.tvFolder, Qt::Key_Space);
+  }
+  QCOMPARE(window.edtTargetDirectories->toPlainText(),
+           QString::fromStdString(ja + "\n" + en));
+
+  window.pgeMknmz->setCurrentWidget(window.tabIndexDir);
+  window.optIndexOtherDir->setChecked(true);
+  window.edtOutputDir->setText(QString::fromStdString(output));
+  window.grpMakeDirChoices->button(mdcSameName)->setChecked(true);
+  window.lstCriteria->item(critDeleteBefore)->setCheckState(Qt::Checked);
+  BoxSeen create;
+  AnswerNextBox(&create, QMessageBox::Yes);
+  QTest::mouseClick(window.btnMakeCmdline, Qt::LeftButton);
+  QVERIFY(create.seen);
+  QVERIFY(fs::is_directory(output));
+  const Lines expected = {
+      "*mkdir \"" + output + "/ja\"", "*delete \"" + output + "/ja\", \"NMZ.*\"",
+      "*mknmz --output=\"" + output + "/ja\" \"" + ja + "\"", "*mkdir \"" + output + "/en\"",
+      "*delete \"" + output + "/en\", \"NMZ.*\"", "*mknmz --output=\"" + output + "/en\" \"" + en + "\""};
+  QCOMPARE(window.CommandLines(), expected);
+
+  // Saved and loaded back, identical.
+  const QString listFile = QString::fromStdString(dir.File("build.lst"));
+  AnswerNextFileDialog(listFile);
+  QTest::mouseClick(window.btnSaveCmdList, Qt::LeftButton);
+  window.SetCommandLines({});
+  AnswerNextFileDialog(listFile);
+  QTest::mouseClick(window.btnLoadCmdList, Qt::LeftButton);
+  QCOMPARE(window.CommandLines(), expected);
+
+  // The run: the window keeps answering, refuses to close and has its run
+  // buttons off.
+  int ticksDuringRun = 0;
+  qint64 longestGapMs = 0;
+  bool closeRefused = false, buttonsOff = false, checked = false;
+  QElapsedTimer clock;
+  clock.start();
+  qint64 last = 0;
+  QTimer ticker;
+  connect(&ticker, &QTimer::timeout, [&] {
+    const qint64 now = clock.elapsed();
+    if (!window.Running()) {
+      last = now;
+      return;
+    }
+    longestGapMs = std::max(longestGapMs, now - last);
+    last = now;
+    ++ticksDuringRun;
+    if (!checked) {
+      checked = true;
+      closeRefused = !window.close();
+      buttonsOff = !window.btnMakeIndex->isEnabled() && !window.btnRunMknmz->isEnabled() &&
+                   !window.btnExit->isEnabled();
+    }
+  });
+  ticker.start(10);
+  QTest::mouseClick(window.btnMakeIndex, Qt::LeftButton);
+  ticker.stop();
+  qInfo("event-loop ticks during the run: %d, longest gap %lld ms", ticksDuringRun, longestGapMs);
+  QVERIFY(ticksDuringRun > 0);
+  QVERIFY(closeRefused);
+  QVERIFY(buttonsOff);
+  QVERIFY(window.btnExit->isEnabled());
+
+  for (const char* name : {"ja", "en"}) {
+    for (const char* file : {"NMZ.i", "NMZ.ii", "NMZ.w", "NMZ.r"})
+      QVERIFY2(fs::exists(output + "/" + name + "/" + file), file);
+  }
+  int found = 0;
+  for (const std::string& line : window.edtProcess->Lines())
+    found += line.find(FilesFoundText) != std::string::npos;
+  QCOMPARE(found, 2);
+
+  // A search over both indexes finds documents of both folders.
+  const Lines indexes = {output + "/ja", output + "/en"};
+  const Lines shared = SearchUris(Settings, indexes, "sharedword", dir.path());
+  QCOMPARE(shared.size(), size_t{12});
+  const auto inFolder = [](const Lines& uris, const std::string& folder) {
+    return std::count_if(uris.begin(), uris.end(),
+                         [&](const std::string& uri) { return uri.find(folder) != uri.npos; });
+  };
+  QCOMPARE(inFolder(shared, "/docs/ja/"), 6);
+  QCOMPARE(inFolder(shared, "/docs/en/"), 6);
+  QCOMPARE(SearchUris(Settings, indexes, HonbunSjis, dir.path()).size(), size_t{6});
+}
+
+// Relative document folders named "-O" and "--exclude=x" reach mknmz as
+// folders, not as options.
+void TestMakeIndexEndToEnd::folderNamedLikeAnOptionIsIndexed() {
+  LoadSettings(Settings, "");
+  if (::access(Settings.mknmzPath.c_str(), R_OK) != 0) QSKIP("mknmz is not installed");
+  const QString start = QDir::currentPath();
+  auto restore = qScopeGuard([&] { QDir::setCurrent(start); });
+  TempDir dir("tavirel-mkidx");
+  for (const char* folder : {"-O", "--exclude=x"}) {
+    fs::create_directories(dir.File(std::string("docs/") + folder));
+    dir.Write(std::string("docs/") + folder + "/a.txt", "optionlike lantern\n");
+  }
+  TIndexChoices choices;
+  choices.targetDirectories = "-O\n--exclude=x";
+  choices.indexOtherDir = true;
+  choices.outputDir = dir.File("index");
+  choices.makeDirChoice = mdcNumbered;
+  TCommandLines built = BuildCommandLines(choices, NativePathStyle);
+  QVERIFY(built.ok);
+  built.lines.insert(built.lines.begin(), "*chdir \"" + dir.File("docs") + "\"");
+
+  TBigView view;
+  CommandRunHooks hooks;
+  hooks.start = [&view](std::string_view command, std::string_view folder, TProcessShowMode mode,
+                        TArgumentCoding coding) {
+    return RunConsoleProcess(command, folder, mode, &view, coding);
+  };
+  QCOMPARE(RunCommandList(built.lines, Settings, hooks), 2);
+  for (const char* index : {"index1", "index2"}) {
+    std::string files;
+    QVERIFY(platform::ReadWholeFile(dir.File(std::string("index/") + index + "/NMZ.r"), files));
+    QVERIFY2(files.find("/a.txt") != std::string::npos, files.c_str());
+  }
+}
+
+QTEST_MAIN(TestMakeIndexEndToEnd)
+#include "test_makeidx_e2e.moc"
