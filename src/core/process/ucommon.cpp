@@ -288,4 +288,27 @@ void DeleteFiles(const std::string& folder, const std::string& mask) {
   for (const std::string& file : FindFiles(dir, mask, {})) platform::DeleteFile(file);
 }
 
+std::string FileRefusedMessage(platform::ReadFailure failure, uint64_t maxBytes,
+                               std::string_view path) {
+  std::string message;
+  if (failure == platform::ReadFailure::NotRegular) {
+    // 通常のファイルではないため読み込めません。
+    message = "\x92\xca\x8f\xed\x82\xcc\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xc5\x82\xcd"
+              "\x82\xc8\x82\xa2\x82\xbd\x82\xdf\x93\xc7\x82\xdd\x8d\x9e\x82\xdf\x82\xdc"
+              "\x82\xb9\x82\xf1\x81\x42";
+  } else if (failure == platform::ReadFailure::TooLarge) {
+    // ファイルが大きすぎるため読み込めません。上限は N バイトです。
+    message = "\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xaa\x91\xe5\x82\xab\x82\xb7\x82\xac"
+              "\x82\xe9\x82\xbd\x82\xdf\x93\xc7\x82\xdd\x8d\x9e\x82\xdf\x82\xdc\x82\xb9"
+              "\x82\xf1\x81\x42\x8f\xe3\x8c\xc0\x82\xcd ";
+    message += std::to_string(maxBytes);
+    message += " \x83\x6f\x83\x43\x83\x67\x82\xc5\x82\xb7\x81\x42";
+  } else {
+    return message;
+  }
+  message += "\r\n";
+  message += path;
+  return message;
+}
+
 }  // namespace tavirel
