@@ -39,8 +39,8 @@ bool SetReadOnly(std::string_view path, bool readOnly, std::string* error = null
 // Why a read was refused.
 enum class ReadFailure {
   None,
-  Unreadable,   // missing, no permission, an I/O error, a path not in CP932
-  NotRegular,   // a folder, a FIFO, a device, a socket
+  Unreadable,   // missing, a folder, no permission, an I/O error, a path not in CP932
+  NotRegular,   // a FIFO, a device, a socket
   TooLarge,     // more than the caller's limit
 };
 

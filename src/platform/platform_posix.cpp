@@ -186,10 +186,13 @@ bool ReadWholeFile(std::string_view path, std::string& contents, std::string* er
     ::close(fd);
     return fail(ReadFailure::Unreadable, ErrnoText(err));
   }
+  if (S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return fail(ReadFailure::Unreadable, ErrnoText(EISDIR));
+  }
   if (!S_ISREG(st.st_mode)) {
     ::close(fd);
-    return fail(ReadFailure::NotRegular,
-                S_ISDIR(st.st_mode) ? ErrnoText(EISDIR) : "Not an ordinary file.");
+    return fail(ReadFailure::NotRegular, "Not an ordinary file.");
   }
   if (static_cast<uint64_t>(st.st_size) > maxBytes) {
     ::close(fd);

@@ -190,7 +190,7 @@ TEST_F(PlatformFiles, ReadWholeFileRefusesSpecialAndLargeFiles) {
   } cases[] = {
       {"fifo", DefaultMaxReadBytes, false, ReadFailure::NotRegular},
       {"zero", DefaultMaxReadBytes, false, ReadFailure::NotRegular},
-      {"", DefaultMaxReadBytes, false, ReadFailure::NotRegular},  // the folder
+      {"", DefaultMaxReadBytes, false, ReadFailure::Unreadable},  // the folder
       {"missing", DefaultMaxReadBytes, false, ReadFailure::Unreadable},
       {"ten", 9, false, ReadFailure::TooLarge},
       {"ten", 10, true, ReadFailure::None},
