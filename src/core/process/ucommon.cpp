@@ -88,9 +88,13 @@ std::vector<std::string> ParseIndexDirectoryList(std::string_view input) {
     if (!entry.empty()) entries.push_back(std::move(entry));
   };
 
+  // A lead byte takes the byte after it only when that is a trail byte: a
+  // blank or a quote never is, so a lone lead byte (typed by hand in the
+  // settings file) cannot hide the quote that ends a name, and every name
+  // that comes out joins and parses back unchanged.
   size_t i = 0;
   while (i < text.size()) {
-    size_t len = SjisCharLength(text, i);
+    size_t len = SjisPairLength(text, i);
     if (len == 2) {
       i += 2;
       continue;
@@ -119,12 +123,25 @@ std::vector<std::string> ParseIndexDirectoryList(std::string_view input) {
   return entries;
 }
 
+// Each name in double quotes with its inner quotes doubled. A doubled quote
+// reads as one literal quote wherever it stands, also right after an opening
+// quote, so a name that begins with quotes writes those as doubled quotes in
+// front of the opening quote (the parse keeps them in the token, and the
+// first of them stands in for the opening quote that StripQuotes removes). A
+// name of quotes alone gets two more pairs, one for each quote StripQuotes
+// removes.
 std::string JoinQuotedDirectories(const std::vector<std::string>& directories) {
   std::string joined;
   for (const std::string& directory : directories) {
+    const size_t leading = std::min(directory.find_first_not_of('"'), directory.size());
     joined += ' ';
+    if (leading > 0 && leading == directory.size()) {
+      joined.append(2 * (leading + 2), '"');
+      continue;
+    }
+    joined.append(2 * leading, '"');
     joined += '"';
-    for (char c : directory) {
+    for (char c : std::string_view(directory).substr(leading)) {
       joined += c;
       if (c == '"') joined += '"';
     }

@@ -27,6 +27,18 @@ constexpr bool IsSjisLeadByte(unsigned char c) {
 inline size_t SjisCharLength(std::string_view text, size_t i) {
   return (IsSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;
 }
+// True for a byte that may follow a lead byte (0x40-0x7E, 0x80-0xFC).
+constexpr bool IsSjisTrailByte(unsigned char c) {
+  return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
+}
+// Byte length of the character at byte `i` when only a valid pair counts as
+// a double-byte character: 2 for a lead byte followed by a trail byte, else 1.
+inline size_t SjisPairLength(std::string_view text, size_t i) {
+  return (IsSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() &&
+          IsSjisTrailByte(static_cast<unsigned char>(text[i + 1])))
+             ? 2
+             : 1;
+}
 // ASCII letters A-Z mapped to a-z; double-byte characters are left alone.
 std::string AsciiLowerSjis(std::string_view text);
 // Equality without regard to ASCII letter case (Shift-JIS aware).
