@@ -274,8 +274,13 @@ std::string TIniFile::ToText() const {
   return out;
 }
 
-bool TIniFile::SaveToFile(const std::string& path, std::string* error) const {
-  return platform::WriteFileAtomic(path, ToText(), error);
+bool TIniFile::SaveToFile(const std::string& path, std::string* error, uint64_t maxBytes) const {
+  const std::string text = ToText();
+  if (text.size() > maxBytes) {
+    if (error) *error = "The file would be too large.";
+    return false;
+  }
+  return platform::WriteFileAtomic(path, text, error);
 }
 
 // ---- Profile strings ----------------------------------------------------------

@@ -74,8 +74,10 @@ class TIniFile {
   // The whole file as text, lines ending in CR LF.
   std::string ToText() const;
   // Writes ToText() through platform::WriteFileAtomic: the file is afterwards
-  // either the old one or the new one; a read-only target is refused.
-  bool SaveToFile(const std::string& path, std::string* error = nullptr) const;
+  // either the old one or the new one; a read-only target is refused, and so
+  // is a text longer than `maxBytes`, which the next read would refuse.
+  bool SaveToFile(const std::string& path, std::string* error = nullptr,
+                  uint64_t maxBytes = MaxSettingsFileBytes) const;
 
  private:
   struct Line {

@@ -292,6 +292,18 @@ TEST(InitSettings, RefusesSpecialAndOversizedFiles) {
   EXPECT_EQ(InitSettings(dir.File("new.ini")), "");
 }
 
+// A file just under the limit that a save would make larger than it is left
+// as it is, so that the next start can still read it.
+TEST(SaveSettings, NeverWritesAFileTheNextStartRefuses) {
+  TempDir dir;
+  const std::string text = "[Notes]\r\nn=" + std::string(MaxSettingsFileBytes - 32, 'n') + "\r\n";
+  const std::string file = dir.Write("t.ini", text);
+  EXPECT_EQ(InitSettings(file), "");
+  SaveSettings(Settings, file);
+  EXPECT_TRUE(ReadBytes(file) == text);
+  EXPECT_EQ(InitSettings(file), "");
+}
+
 TEST(InitSettings, RemovesStaleCopiesOfAKilledSave) {
   TempDir dir;
   const std::string file = dir.Write("t.ini", DefaultFileText);
