@@ -45,8 +45,9 @@ const std::string& File() {
   static const std::string file = [] {
     const std::string parent =
         platform::DirectoryExists("/dev/shm") ? "/dev/shm" : platform::TempFolder();
-    const std::string folder = platform::CreatePrivateFolder(parent, "tavirel-fuzz-");
+    static const std::string folder = platform::CreatePrivateFolder(parent, "tavirel-fuzz-");
     if (folder.empty()) std::abort();
+    std::atexit([] { platform::RemovePrivateFolder(folder); });
     return folder + "/settings.ini";
   }();
   return file;
