@@ -16,6 +16,25 @@ TAVIREL_PACKAGES=(
 # scripts/screenshot also drives the window and saves the picture with these.
 TAVIREL_SCREENSHOT_PACKAGES=(xdotool xclip imagemagick)
 
+# Only for scripts/fuzz: clang with libFuzzer and the sanitizer runtimes.
+TAVIREL_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
+
+tavirel_install_fuzz_packages() {
+  local missing=()
+  local pkg
+  for pkg in "${TAVIREL_FUZZ_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' \
+      || missing+=("$pkg")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+  fi
+}
+
 # Installs TAVIREL_PACKAGES and any packages named as arguments.
 tavirel_install_packages() {
   local missing=()

@@ -53,8 +53,24 @@ bool IsReadOnly(std::string_view path);
 // Sets or clears the owner's write permission.
 bool SetReadOnly(std::string_view path, bool readOnly, std::string* error = nullptr);
 
-// Reads the whole file. Fails for a folder or an unreadable file.
-bool ReadWholeFile(std::string_view path, std::string& contents, std::string* error = nullptr);
+// Why a read was refused.
+enum class ReadFailure {
+  None,
+  Unreadable,   // missing, a folder, no permission, an I/O error, a path not in CP932
+  NotRegular,   // a FIFO, a device, a socket
+  TooLarge,     // more than the caller's limit
+};
+
+// Reads at most this many bytes unless the caller names its own limit.
+inline constexpr uint64_t DefaultMaxReadBytes = 64ull << 20;
+
+// Reads the whole file. Only a regular file of at most `maxBytes` bytes is
+// read: anything else (a folder, a FIFO, a device such as /dev/zero, also
+// behind a symbolic link) is refused without reading from it or waiting for
+// a writer, and so is a file larger than the limit or one that grows past it
+// while it is read. `failure` (when given) tells which refusal it was.
+bool ReadWholeFile(std::string_view path, std::string& contents, std::string* error = nullptr,
+                   uint64_t maxBytes = DefaultMaxReadBytes, ReadFailure* failure = nullptr);
 // Reads the last `maxBytes` bytes of the file (the whole of a smaller one),
 // for logs that only grow.
 bool ReadFileTail(std::string_view path, size_t maxBytes, std::string& contents,
@@ -69,6 +85,13 @@ bool DeleteFile(std::string_view path, std::string* error = nullptr);
 // True when this user may create files in the existing folder `path` (the
 // kernel's own answer, so a read-only mount says no even to root).
 bool CanCreateFilesIn(std::string_view path);
+// Removes the temporary files that WriteFileAtomic leaves beside `path` when
+// the process is killed during a write: regular files owned by this user
+// whose name is "." + the file name + ".tmp" + digits, last changed at least
+// `minAgeSeconds` ago (a younger one may belong to a save that is still
+// running in another copy of the program). Nothing else is touched. Returns
+// how many were removed.
+int RemoveStaleTempFiles(std::string_view path, int minAgeSeconds);
 // Creates the folder and any missing parents; true when it exists afterwards.
 bool CreateFolders(std::string_view path, std::string* error = nullptr);
 
@@ -84,6 +107,14 @@ bool MatchesMask(std::string_view name, std::string_view mask);
 std::string CurrentFolder();                    // empty when unrepresentable
 bool SetCurrentFolder(std::string_view path, std::string* error = nullptr);
 std::string TempFolder();                       // without a trailing separator
+// A new folder only this user may enter (mode 0700), created with mkdtemp
+// under `parent` with a name starting with `prefix`; empty when it cannot be
+// made. Nobody else can create, replace or link anything inside it.
+std::string CreatePrivateFolder(std::string_view parent, std::string_view prefix,
+                                std::string* error = nullptr);
+// Removes a folder made by CreatePrivateFolder with the files directly in it
+// (no subfolders are followed). True when it is gone afterwards.
+bool RemovePrivateFolder(std::string_view path);
 std::string ProgramPath();                      // the running executable
 std::string CanonicalPath(std::string_view path); // empty for a missing file
 

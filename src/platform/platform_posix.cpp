@@ -11,6 +11,7 @@
 #include <iconv.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <ctime>
 #include <unistd.h>
 
 #include <algorithm>
@@ -317,33 +318,57 @@ bool SetReadOnly(std::string_view path, bool readOnly, std::string* error) {
   return true;
 }
 
-bool ReadWholeFile(std::string_view path, std::string& contents, std::string* error) {
+bool ReadWholeFile(std::string_view path, std::string& contents, std::string* error,
+                   uint64_t maxBytes, ReadFailure* failure) {
   contents.clear();
-  auto native = Native(path, error);
-  if (!native) return false;
-  int fd = ::open(native->c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    SetError(error, ErrnoText(errno));
+  auto fail = [&](ReadFailure why, std::string text) {
+    if (failure) *failure = why;
+    SetError(error, std::move(text));
+    contents.clear();
     return false;
-  }
+  };
+  if (failure) *failure = ReadFailure::None;
+  auto native = NativePath(path);
+  if (!native) return fail(ReadFailure::Unreadable, Message("パスに Shift-JIS として正しくないバイトが含まれています。"));
+  // O_NONBLOCK: opening a FIFO must not wait for a writer. O_NOCTTY: a
+  // terminal never becomes ours by being opened.
+  int fd = ::open(native->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return fail(ReadFailure::Unreadable, ErrnoText(errno));
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    SetError(error, S_ISDIR(st.st_mode) ? ErrnoText(EISDIR) : ErrnoText(errno));
+  if (::fstat(fd, &st) != 0) {
+    const int err = errno;
     ::close(fd);
-    return false;
+    return fail(ReadFailure::Unreadable, ErrnoText(err));
   }
-  if (S_ISREG(st.st_mode) && st.st_size > 0) contents.reserve(static_cast<size_t>(st.st_size));
+  if (S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return fail(ReadFailure::Unreadable, ErrnoText(EISDIR));
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return fail(ReadFailure::NotRegular, Message("通常のファイルではありません。"));
+  }
+  if (static_cast<uint64_t>(st.st_size) > maxBytes) {
+    ::close(fd);
+    return fail(ReadFailure::TooLarge, Message("ファイルが大きすぎます。"));
+  }
+  // A regular file never blocks; the flag only mattered for the open.
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  contents.reserve(static_cast<size_t>(st.st_size));
   char buffer[65536];
   for (;;) {
     ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n < 0) {
       if (errno == EINTR) continue;
-      SetError(error, ErrnoText(errno));
+      const int err = errno;
       ::close(fd);
-      contents.clear();
-      return false;
+      return fail(ReadFailure::Unreadable, ErrnoText(err));
     }
     if (n == 0) break;
+    if (contents.size() + static_cast<size_t>(n) > maxBytes) {
+      ::close(fd);
+      return fail(ReadFailure::TooLarge, Message("ファイルが大きすぎます。"));
+    }
     contents.append(buffer, static_cast<size_t>(n));
   }
   ::close(fd);
@@ -355,15 +380,22 @@ bool ReadFileTail(std::string_view path, size_t maxBytes, std::string& contents,
   contents.clear();
   auto native = Native(path, error);
   if (!native) return false;
-  int fd = ::open(native->c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: a FIFO in the place of a log must not make the open wait.
+  int fd = ::open(native->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
     SetError(error, ErrnoText(errno));
     return false;
   }
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    SetError(error, S_ISDIR(st.st_mode) ? ErrnoText(EISDIR) : ErrnoText(errno));
+  if (::fstat(fd, &st) != 0) {
+    const int err = errno;
     ::close(fd);
+    SetError(error, ErrnoText(err));
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd);
+    SetError(error, S_ISDIR(st.st_mode) ? ErrnoText(EISDIR) : Message("通常のファイルではありません。"));
     return false;
   }
   const auto size = static_cast<uint64_t>(st.st_size);
@@ -468,6 +500,74 @@ bool CanCreateFilesIn(std::string_view path) {
   struct stat st {};
   if (::stat(native->c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
   return ::access(native->c_str(), W_OK | X_OK) == 0;
+}
+
+int RemoveStaleTempFiles(std::string_view path, int minAgeSeconds) {
+  auto native = Native(path, nullptr);
+  if (!native || native->empty()) return 0;
+  const std::string folder = NativeFolderOf(*native);
+  const size_t slash = native->find_last_of('/');
+  const std::string stem =
+      "." + native->substr(slash == std::string::npos ? 0 : slash + 1) + ".tmp";
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+  if (!dir) return 0;
+  const time_t now = ::time(nullptr);
+  int removed = 0;
+  while (dirent* entry = ::readdir(dir.get())) {
+    std::string_view name(entry->d_name);
+    if (name.size() <= stem.size() || name.substr(0, stem.size()) != stem) continue;
+    std::string_view digits = name.substr(stem.size());
+    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+      continue;
+    const std::string full = folder + "/" + entry->d_name;
+    struct stat st {};
+    // lstat: a symbolic link of that name is not ours and is left alone.
+    if (::lstat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+      continue;
+    if (now - st.st_mtime < minAgeSeconds) continue;
+    if (::unlink(full.c_str()) == 0) ++removed;
+  }
+  return removed;
+}
+
+std::string CreatePrivateFolder(std::string_view parent, std::string_view prefix,
+                                std::string* error) {
+  auto nativeParent = Native(parent, error);
+  auto nativePrefix = Native(prefix, error);
+  if (!nativeParent || !nativePrefix) return std::string();
+  std::string pattern = nativeParent->empty() ? "." : *nativeParent;
+  while (pattern.size() > 1 && pattern.back() == '/') pattern.pop_back();
+  if (pattern != "/") pattern += '/';
+  pattern += *nativePrefix + "XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) {  // mkdtemp makes it with mode 0700
+    SetError(error, ErrnoText(errno));
+    return std::string();
+  }
+  auto result = FromNative(pattern);
+  if (!result) {
+    ::rmdir(pattern.c_str());
+    SetError(error, Message("フォルダ名に Shift-JIS として正しくないバイトが含まれています。"));
+    return std::string();
+  }
+  return *result;
+}
+
+bool RemovePrivateFolder(std::string_view path) {
+  auto native = Native(path, nullptr);
+  if (!native || native->empty()) return false;
+  struct stat st {};
+  if (::lstat(native->c_str(), &st) != 0) return errno == ENOENT;
+  if (!S_ISDIR(st.st_mode)) return false;
+  if (std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(native->c_str()), ::closedir); dir) {
+    while (dirent* entry = ::readdir(dir.get())) {
+      std::string_view name(entry->d_name);
+      if (name == "." || name == "..") continue;
+      const std::string full = *native + "/" + entry->d_name;
+      struct stat entrySt {};
+      if (::lstat(full.c_str(), &entrySt) == 0 && !S_ISDIR(entrySt.st_mode)) ::unlink(full.c_str());
+    }
+  }
+  return ::rmdir(native->c_str()) == 0;
 }
 
 bool CreateFolders(std::string_view path, std::string* error) {

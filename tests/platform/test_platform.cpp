@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <csignal>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -195,6 +196,70 @@ TEST_F(PlatformFiles, ReadWholeFileFailsCleanly) {
   std::ofstream(dir_ / "bin", std::ios::binary) << binary;
   ASSERT_TRUE(ReadWholeFile(base_ + "bin", contents));
   EXPECT_EQ(contents, binary);
+}
+
+// Only regular files within the limit are read; a FIFO without a writer, a
+// link to an endless device and a file over the limit are refused at once.
+TEST_F(PlatformFiles, ReadWholeFileRefusesSpecialAndLargeFiles) {
+  ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);
+  fs::create_symlink("/dev/zero", dir_ / "zero");
+  std::ofstream(dir_ / "ten", std::ios::binary) << "0123456789";
+  const struct {
+    std::string name;
+    uint64_t limit;
+    bool ok;
+    ReadFailure failure;
+  } cases[] = {
+      {"fifo", DefaultMaxReadBytes, false, ReadFailure::NotRegular},
+      {"zero", DefaultMaxReadBytes, false, ReadFailure::NotRegular},
+      {"", DefaultMaxReadBytes, false, ReadFailure::Unreadable},  // the folder
+      {"missing", DefaultMaxReadBytes, false, ReadFailure::Unreadable},
+      {"ten", 9, false, ReadFailure::TooLarge},
+      {"ten", 10, true, ReadFailure::None},
+  };
+  for (const auto& c : cases) {
+    std::string contents = "stale";
+    ReadFailure failure = ReadFailure::Unreadable;
+    EXPECT_EQ(ReadWholeFile(base_ + c.name, contents, nullptr, c.limit, &failure), c.ok) << c.name;
+    EXPECT_EQ(failure, c.failure) << c.name;
+    EXPECT_EQ(contents, c.ok ? "0123456789" : "") << c.name;
+  }
+}
+
+TEST_F(PlatformFiles, RemoveStaleTempFilesTakesOnlyItsOwn) {
+  std::ofstream(dir_ / "s.ini") << "keep";
+  for (const char* name : {".s.ini.tmp123", ".s.ini.tmp9", ".s.ini.tmp", ".s.ini.tmp12x",
+                           ".t.ini.tmp1", "s.ini.tmp1", ".s.ini.tmp7.bak"}) {
+    std::ofstream(dir_ / name) << "partial";
+  }
+  fs::create_directory(dir_ / ".s.ini.tmp55");
+  fs::create_symlink(dir_ / "s.ini", dir_ / ".s.ini.tmp66");
+  // Too young for a minute's limit: a save of another copy may be running.
+  EXPECT_EQ(RemoveStaleTempFiles(base_ + "s.ini", 60), 0);
+  EXPECT_EQ(RemoveStaleTempFiles(base_ + "s.ini", 0), 2);
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(dir_)) left.push_back(entry.path().filename());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{".s.ini.tmp", ".s.ini.tmp12x", ".s.ini.tmp55",
+                                            ".s.ini.tmp66", ".s.ini.tmp7.bak", ".t.ini.tmp1",
+                                            "s.ini", "s.ini.tmp1"}));
+}
+
+TEST_F(PlatformFiles, PrivateFolderIsOursAlone) {
+  const std::string folder = CreatePrivateFolder(base_, "run-");
+  ASSERT_FALSE(folder.empty());
+  struct stat st {};
+  ASSERT_EQ(::lstat(folder.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  EXPECT_EQ(folder.rfind(base_ + "run-", 0), 0u) << folder;
+  EXPECT_NE(CreatePrivateFolder(base_, "run-"), folder);  // a new one each time
+  std::ofstream(folder + "/result.txt") << "hits";
+  fs::create_symlink("/etc/hostname", folder + "/link");
+  EXPECT_TRUE(RemovePrivateFolder(folder));
+  EXPECT_FALSE(fs::exists(folder));
+  EXPECT_TRUE(fs::exists("/etc/hostname"));
+  EXPECT_TRUE(CreatePrivateFolder(base_ + "missing/", "run-").empty());
 }
 
 TEST_F(PlatformFiles, CreateFoldersWithParents) {

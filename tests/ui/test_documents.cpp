@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include <string>
 #include <vector>
 
@@ -74,6 +76,7 @@ class TestDocuments : public QObject {
   void beforeNavigateCancelsAndCompleteFires();
   void namazuResultPageLinks();
   void missingLinkTargetShowsMessage();
+  void specialFilesAreNotRead();
   void driveLabelRedirectThroughTheRules();
   void webLinkGoesToTheShell();
 
@@ -230,6 +233,31 @@ void TestDocuments::missingLinkTargetShowsMessage() {
   QCOMPARE(view.LocationUrl(), QUrl::fromLocalFile(a));
   QVERIFY(view.toPlainText().contains(QLatin1String("start")));
   QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("gone.html"))));
+}
+
+// A link to a FIFO, and a page whose picture is a FIFO, neither wait for a
+// writer nor load anything from it.
+void TestDocuments::specialFilesAreNotRead() {
+  QTemporaryDir dir;
+  QVERIFY(::mkfifo(dir.filePath(QStringLiteral("pipe.html")).toLocal8Bit().constData(), 0600) == 0);
+  QVERIFY(::mkfifo(dir.filePath(QStringLiteral("pipe.png")).toLocal8Bit().constData(), 0600) == 0);
+  const QString a = Write(dir, QStringLiteral("a.html"),
+                          "<html><body>start <img src=\"pipe.png\"> "
+                          "<a href=\"pipe.html\">pipe</a></body></html>");
+  THtmlView view;
+  view.resize(300, 200);
+  view.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&view));
+  QVERIFY(view.Navigate(Sjis(a)));
+  QVERIFY(view.toPlainText().contains(QLatin1String("start")));
+
+  QString message;
+  AnswerNextMessageBox(&message);
+  ClickText(&view, QStringLiteral("pipe"));
+  QTRY_VERIFY(!message.isEmpty());
+  QVERIFY2(message.startsWith(QStringLiteral("通常のファイルではないため読み込めません。")),
+           qPrintable(message));
+  QCOMPARE(view.LocationUrl(), QUrl::fromLocalFile(a));
 }
 
 void TestDocuments::driveLabelRedirectThroughTheRules() {

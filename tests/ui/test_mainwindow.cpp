@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -34,11 +35,13 @@
 
 #include "ui/widgets/msgbox.h"
 #include "ui/search/htmlview.h"
+#include "core/search/runfolder.h"
 #include "ui/search/mainwindow.h"
 #include "ui/search/recentdirs.h"
 #include "ui/search/resultview.h"
 #include "ui/search/textview.h"
 #include "core/settings/settings.h"
+#include "platform/platform.h"
 #include "ui/widgets/qtcodec.h"
 #include "support/uitest_support.h"
 
@@ -275,6 +278,14 @@ void TestMainWindow::searchFillsTheList() {
   // The result file in the temporary folder is gone once it has been read.
   QVERIFY(!window.ResultFilePath.empty());
   QVERIFY(!QFile::exists(QString::fromStdString(window.ResultFilePath)));
+  // It was made in this run's private folder: only ours, not the shared one.
+  const QFileInfo folder(QFileInfo(QString::fromStdString(window.ResultFilePath)).path());
+  QCOMPARE(folder.filePath(), QString::fromStdString(RunFolder()));
+  QVERIFY(folder.isDir());
+  QCOMPARE(folder.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                   QFile::ReadOther | QFile::WriteOther | QFile::ExeOther),
+           QFile::Permissions());
+  QVERIFY(folder.filePath() != QString::fromStdString(platform::TempFolder()));
   QCOMPARE(window.cboKeyword->itemText(0), QStringLiteral("apple"));
 
   // Without colours the hits are still there.

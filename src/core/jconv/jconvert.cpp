@@ -578,33 +578,62 @@ std::string SjisToJis(std::string_view text) {
 // line. Every round removes at least the 16-byte prefix and inserts no more
 // bytes than the base64 text it replaces, so the line gets shorter each round
 // and the loop ends even when the decoded bytes bring a new prefix.
+// One pass over the line. The text is kept in two parts: `out`, the bytes
+// already passed over, and `tail`, the bytes still ahead, stored back to front
+// so that decoded bytes can be put back in front of the rest (they are searched
+// again) in time proportional to their length. Each byte carries a second form
+// for the search: an original letter upper-cased, a decoded byte as it is.
+// A prefix is recognised the moment its last byte is moved to `out`, which
+// finds the leftmost occurrence first, as a search from the start would, also
+// one that begins in text before a decoded word and ends inside it.
+//
+// Every decoded word makes the text shorter by more than a quarter of the
+// bytes scanned for it, and once no "?=" is left ahead none can appear again
+// (only decoding puts bytes ahead), so the whole run is linear in the length
+// of the line.
 std::string DecodeMimeHeader(std::string_view line) {
   static constexpr std::string_view kPrefix = "=?ISO-2022-JP?B?";
-  static constexpr std::string_view kSuffix = "?=";
+  static constexpr size_t kPrefixSize = kPrefix.size();
 
-  std::string result(line);
-  std::string search(line);  // same bytes, letters upper-cased, same length
-  for (char& ch : search)
+  std::string tail(line.rbegin(), line.rend());
+  std::string tailSearch(tail);
+  for (char& ch : tailSearch)
     if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
 
-  size_t from = 0;
-  for (;;) {
-    const size_t p = search.find(kPrefix, from);
-    if (p == std::string::npos) break;
-    result.erase(p, kPrefix.size());
-    search.erase(p, kPrefix.size());
-    const size_t q = result.find(kSuffix, p);
-    if (q != std::string::npos) {
-      const std::string decoded = DecodeBase64(std::string_view(result).substr(p, q - p));
-      const size_t removed = q + kSuffix.size() - p;
-      result.replace(p, removed, decoded);
-      search.replace(p, removed, decoded);
+  std::string out;
+  std::string outSearch;
+  out.reserve(line.size());
+  outSearch.reserve(line.size());
+  bool closeAhead = true;  // false once a search found no "?=" in the tail
+  std::string encoded;
+
+  while (!tail.empty()) {
+    out.push_back(tail.back());
+    outSearch.push_back(tailSearch.back());
+    tail.pop_back();
+    tailSearch.pop_back();
+    if (outSearch.size() < kPrefixSize || outSearch.back() != '?' ||
+        std::string_view(outSearch).substr(outSearch.size() - kPrefixSize) != kPrefix)
+      continue;
+    out.resize(out.size() - kPrefixSize);
+    outSearch.resize(outSearch.size() - kPrefixSize);
+    if (!closeAhead) continue;
+    // The first "?=" ahead; the tail is reversed, so it reads "=?" there.
+    size_t i = tail.size();
+    while (i >= 2 && !(tail[i - 1] == '?' && tail[i - 2] == '=')) --i;
+    if (i < 2) {
+      closeAhead = false;
+      continue;
     }
-    // Nothing before p changed, and no prefix began there before, so the first
-    // prefix now cannot begin earlier than p - 15 (one overlapping the edit).
-    from = p >= kPrefix.size() - 1 ? p - (kPrefix.size() - 1) : 0;
+    const size_t closeAt = i - 2;  // index of the "=" of "?="
+    encoded.assign(tail.rbegin(), tail.rbegin() + static_cast<std::ptrdiff_t>(tail.size() - i));
+    tail.resize(closeAt);
+    tailSearch.resize(closeAt);
+    const std::string decoded = DecodeBase64(encoded);
+    tail.append(decoded.rbegin(), decoded.rend());
+    tailSearch.append(decoded.rbegin(), decoded.rend());
   }
-  return result;
+  return out;
 }
 
 // Bytes outside the base64 alphabet, and "=" where its value is used, count

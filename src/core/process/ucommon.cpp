@@ -88,9 +88,13 @@ std::vector<std::string> ParseIndexDirectoryList(std::string_view input) {
     if (!entry.empty()) entries.push_back(std::move(entry));
   };
 
+  // A lead byte takes the byte after it only when that is a trail byte: a
+  // blank or a quote never is, so a lone lead byte (typed by hand in the
+  // settings file) cannot hide the quote that ends a name, and every name
+  // that comes out joins and parses back unchanged.
   size_t i = 0;
   while (i < text.size()) {
-    size_t len = SjisCharLength(text, i);
+    size_t len = SjisPairLength(text, i);
     if (len == 2) {
       i += 2;
       continue;
@@ -119,12 +123,25 @@ std::vector<std::string> ParseIndexDirectoryList(std::string_view input) {
   return entries;
 }
 
+// Each name in double quotes with its inner quotes doubled. A doubled quote
+// reads as one literal quote wherever it stands, also right after an opening
+// quote, so a name that begins with quotes writes those as doubled quotes in
+// front of the opening quote (the parse keeps them in the token, and the
+// first of them stands in for the opening quote that StripQuotes removes). A
+// name of quotes alone gets two more pairs, one for each quote StripQuotes
+// removes.
 std::string JoinQuotedDirectories(const std::vector<std::string>& directories) {
   std::string joined;
   for (const std::string& directory : directories) {
+    const size_t leading = std::min(directory.find_first_not_of('"'), directory.size());
     joined += ' ';
+    if (leading > 0 && leading == directory.size()) {
+      joined.append(2 * (leading + 2), '"');
+      continue;
+    }
+    joined.append(2 * leading, '"');
     joined += '"';
-    for (char c : directory) {
+    for (char c : std::string_view(directory).substr(leading)) {
       joined += c;
       if (c == '"') joined += '"';
     }
@@ -286,6 +303,29 @@ void DeleteFiles(const std::string& folder, const std::string& mask) {
   }
   dir = AddTrailingBackslash(dir, NativePathStyle);
   for (const std::string& file : FindFiles(dir, mask, {})) platform::DeleteFile(file);
+}
+
+std::string FileRefusedMessage(platform::ReadFailure failure, uint64_t maxBytes,
+                               std::string_view path) {
+  std::string message;
+  if (failure == platform::ReadFailure::NotRegular) {
+    // 通常のファイルではないため読み込めません。
+    message = "\x92\xca\x8f\xed\x82\xcc\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xc5\x82\xcd"
+              "\x82\xc8\x82\xa2\x82\xbd\x82\xdf\x93\xc7\x82\xdd\x8d\x9e\x82\xdf\x82\xdc"
+              "\x82\xb9\x82\xf1\x81\x42";
+  } else if (failure == platform::ReadFailure::TooLarge) {
+    // ファイルが大きすぎるため読み込めません。上限は N バイトです。
+    message = "\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xaa\x91\xe5\x82\xab\x82\xb7\x82\xac"
+              "\x82\xe9\x82\xbd\x82\xdf\x93\xc7\x82\xdd\x8d\x9e\x82\xdf\x82\xdc\x82\xb9"
+              "\x82\xf1\x81\x42\x8f\xe3\x8c\xc0\x82\xcd ";
+    message += std::to_string(maxBytes);
+    message += " \x83\x6f\x83\x43\x83\x67\x82\xc5\x82\xb7\x81\x42";
+  } else {
+    return message;
+  }
+  message += "\r\n";
+  message += path;
+  return message;
 }
 
 }  // namespace tavirel

@@ -3,9 +3,12 @@
 // byte of a double-byte character.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/platform.h"
 
 namespace tavirel {
 
@@ -23,6 +26,18 @@ constexpr bool IsSjisLeadByte(unsigned char c) {
 // has a byte after it, else 1.
 inline size_t SjisCharLength(std::string_view text, size_t i) {
   return (IsSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;
+}
+// True for a byte that may follow a lead byte (0x40-0x7E, 0x80-0xFC).
+constexpr bool IsSjisTrailByte(unsigned char c) {
+  return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
+}
+// Byte length of the character at byte `i` when only a valid pair counts as
+// a double-byte character: 2 for a lead byte followed by a trail byte, else 1.
+inline size_t SjisPairLength(std::string_view text, size_t i) {
+  return (IsSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() &&
+          IsSjisTrailByte(static_cast<unsigned char>(text[i + 1])))
+             ? 2
+             : 1;
 }
 // ASCII letters A-Z mapped to a-z; double-byte characters are left alone.
 std::string AsciiLowerSjis(std::string_view text);
@@ -62,5 +77,19 @@ bool IsReadOnlyFile(const std::string& path);
 std::vector<std::string> FindFiles(const std::string& folder, const std::string& mask,
                                    std::vector<std::string> list);
 void DeleteFiles(const std::string& folder, const std::string& mask);
+
+// The most the program reads of each kind of file. A file above its limit is
+// refused with a message and never read or written; the limits are far above
+// what the program itself or Namazu ever writes.
+inline constexpr uint64_t MaxSettingsFileBytes = 1ull << 20;     // settings, aliases.ini
+inline constexpr uint64_t MaxCommandListFileBytes = 4ull << 20;  // command list files
+inline constexpr uint64_t MaxResultFileBytes = 64ull << 20;      // result.txt
+inline constexpr uint64_t MaxDocumentFileBytes = 64ull << 20;    // documents in the text view
+
+// The message for a file that ReadWholeFile refused as not a regular file or
+// as larger than `maxBytes`, followed by a line break and the path; empty for
+// the other failures, which the callers report in their own words.
+std::string FileRefusedMessage(platform::ReadFailure failure, uint64_t maxBytes,
+                               std::string_view path);
 
 }  // namespace tavirel

@@ -341,8 +341,11 @@ TDocumentText LoadDocumentText(std::string_view documentPath, const TTextOptions
   result.FilePath = DocumentFilePath(documentPath);
   std::string bytes;
   std::string error;
-  if (!platform::ReadWholeFile(result.FilePath, bytes, &error)) {
+  platform::ReadFailure failure = platform::ReadFailure::None;
+  if (!platform::ReadWholeFile(result.FilePath, bytes, &error, MaxDocumentFileBytes, &failure)) {
     result.Status = TDocumentLoadStatus::ReadFailed;
+    result.Message = FileRefusedMessage(failure, MaxDocumentFileBytes, result.FilePath);
+    if (!result.Message.empty()) return result;
     result.Message = std::string(DocumentReadFailedText) + "\r\n" + result.FilePath;
     if (!error.empty()) result.Message += "\r\n" + error;
     return result;

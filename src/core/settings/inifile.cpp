@@ -26,6 +26,13 @@ bool LastByteIsCharStart(std::string_view text) {
   return lastStart == text.size() - 1;
 }
 
+// True when `text` ends in a lead byte with nothing after it to pair with.
+// Written as it is, such a name would take the "=" or "]" behind it as its
+// trail byte; a blank after it is paired instead and trimmed again by a read.
+bool EndsInLoneLeadByte(std::string_view text) {
+  return LastByteIsCharStart(text) && IsSjisLeadByte(static_cast<unsigned char>(text.back()));
+}
+
 // Position of the first `ch` that is not the trail byte of a double-byte
 // character, or npos.
 size_t FindSjis(std::string_view text, char ch) {
@@ -121,10 +128,11 @@ void TIniFile::LoadFromText(std::string_view text) {
   }
 }
 
-bool TIniFile::LoadFromFile(const std::string& path, std::string* error) {
+bool TIniFile::LoadFromFile(const std::string& path, std::string* error, uint64_t maxBytes,
+                            platform::ReadFailure* failure) {
   Clear();
   std::string contents;
-  if (!platform::ReadWholeFile(path, contents, error)) return false;
+  if (!platform::ReadWholeFile(path, contents, error, maxBytes, failure)) return false;
   LoadFromText(contents);
   return true;
 }
@@ -250,10 +258,12 @@ std::string TIniFile::ToText() const {
   for (const Section& s : sections_) {
     out += '[';
     out += s.name;
+    if (EndsInLoneLeadByte(s.name)) out += ' ';
     out += "]\r\n";
     for (const Line& line : s.lines) {
       if (line.isKey) {
         out += line.key;
+        if (EndsInLoneLeadByte(line.key)) out += ' ';
         out += '=';
       }
       out += line.text;
@@ -264,8 +274,13 @@ std::string TIniFile::ToText() const {
   return out;
 }
 
-bool TIniFile::SaveToFile(const std::string& path, std::string* error) const {
-  return platform::WriteFileAtomic(path, ToText(), error);
+bool TIniFile::SaveToFile(const std::string& path, std::string* error, uint64_t maxBytes) const {
+  const std::string text = ToText();
+  if (text.size() > maxBytes) {
+    if (error) *error = "The file would be too large.";
+    return false;
+  }
+  return platform::WriteFileAtomic(path, text, error);
 }
 
 // ---- Profile strings ----------------------------------------------------------

@@ -13,6 +13,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/process/ucommon.h"
+#include "platform/platform.h"
+
 namespace tavirel {
 
 // The whole INI file in memory.
@@ -45,9 +48,11 @@ class TIniFile {
   // Replaces the content by the parse of `text`.
   void LoadFromText(std::string_view text);
   // Replaces the content by the parse of the file. When the file cannot be
-  // read (missing, a folder, unreadable) the content is left empty and the
-  // result is false.
-  bool LoadFromFile(const std::string& path, std::string* error = nullptr);
+  // read (missing, a folder, unreadable) or is refused (not a regular file,
+  // larger than `maxBytes`) the content is left empty and the result is false.
+  bool LoadFromFile(const std::string& path, std::string* error = nullptr,
+                    uint64_t maxBytes = MaxSettingsFileBytes,
+                    platform::ReadFailure* failure = nullptr);
   void Clear();
 
   bool SectionExists(std::string_view section) const;
@@ -69,8 +74,10 @@ class TIniFile {
   // The whole file as text, lines ending in CR LF.
   std::string ToText() const;
   // Writes ToText() through platform::WriteFileAtomic: the file is afterwards
-  // either the old one or the new one; a read-only target is refused.
-  bool SaveToFile(const std::string& path, std::string* error = nullptr) const;
+  // either the old one or the new one; a read-only target is refused, and so
+  // is a text longer than `maxBytes`, which the next read would refuse.
+  bool SaveToFile(const std::string& path, std::string* error = nullptr,
+                  uint64_t maxBytes = MaxSettingsFileBytes) const;
 
  private:
   struct Line {

@@ -74,10 +74,28 @@ std::string SettingsFileNameFor(const std::string& programPath) {
   return SettingsFileNameFor(programPath, NativePathStyle);
 }
 
-void InitSettings(const std::string& iniFileName) {
+std::string InitSettings(const std::string& iniFileName) {
   Settings.IniFileName = iniFileName;
+  // Partial copies left by a save that was killed; a minute old at least, so
+  // that a save running in another copy of the program keeps its file.
+  platform::RemoveStaleTempFiles(Settings.IniFileName, 60);
   if (!platform::FileExists(Settings.IniFileName)) WriteDefaultSettings(Settings.IniFileName);
   LoadSettings(Settings, Settings.IniFileName);
+  return SettingsFileRefusal(Settings.IniFileName);
+}
+
+std::string SettingsFileRefusal(const std::string& path) {
+  std::string contents;
+  platform::ReadFailure failure = platform::ReadFailure::None;
+  if (platform::ReadWholeFile(path, contents, nullptr, MaxSettingsFileBytes, &failure)) return {};
+  std::string message = FileRefusedMessage(failure, MaxSettingsFileBytes, path);
+  if (message.empty()) return message;
+  // 既定の設定で起動します。この設定ファイルには書き込みません。
+  message += "\r\n\x8a\xf9\x92\xe8\x82\xcc\x90\xdd\x92\xe8\x82\xc5\x8b\x4e\x93\xae\x82\xb5"
+             "\x82\xdc\x82\xb7\x81\x42\x82\xb1\x82\xcc\x90\xdd\x92\xe8\x83\x74\x83\x40\x83\x43"
+             "\x83\x8b\x82\xc9\x82\xcd\x8f\x91\x82\xab\x8d\x9e\x82\xdd\x82\xdc\x82\xb9\x82\xf1"
+             "\x81\x42";
+  return message;
 }
 
 namespace {

@@ -89,9 +89,15 @@ std::string SettingsFileNameFor(const std::string& programPath, PathStyle style)
 // loads as this number.
 inline constexpr int MaxListKeys = 1000;
 
-// Takes `iniFileName` as Settings.IniFileName, writes a file with the defaults
-// there when there is none and loads it into Settings.
-void InitSettings(const std::string& iniFileName);
+// Takes `iniFileName` as Settings.IniFileName, removes stale temporary copies
+// that a killed save left beside it, writes a file with the defaults there
+// when there is none and loads it into Settings. A file that is refused (not
+// a regular file, or larger than MaxSettingsFileBytes) is neither read nor
+// ever written; the result is then the message to show (Shift-JIS), else empty.
+std::string InitSettings(const std::string& iniFileName);
+// The message for a settings file that is refused, empty when it is readable
+// (or simply missing or unreadable, which the fallbacks cover).
+std::string SettingsFileRefusal(const std::string& path);
 
 void WriteDefaultSettings(const std::string& path);
 void LoadSettings(TSettings& settings, const std::string& path);

@@ -5,15 +5,40 @@
 #include <QStringDecoder>
 #include <QTextDocument>
 
+#include <optional>
 #include <string>
 
+#include "core/process/ucommon.h"
 #include "core/search/document.h"
+#include "platform/platform.h"
 #include "ui/process/browser.h"
 #include "ui/widgets/msgbox.h"
 #include "ui/widgets/qtcodec.h"
 
 namespace tavirel {
 namespace {
+
+// A page, or a picture or style sheet it refers to. Only a regular file within
+// the size limit for documents is read: a FIFO or a device among the links
+// must not stop the window. `message` (when given) says why nothing came.
+std::optional<QByteArray> ReadLocalFile(const QString& path, QString* message = nullptr) {
+  const std::optional<std::string> sjis = QStringToSjis(path);
+  std::string bytes;
+  std::string error;
+  platform::ReadFailure failure = platform::ReadFailure::None;
+  if (sjis && platform::ReadWholeFile(*sjis, bytes, &error, MaxDocumentFileBytes, &failure)) {
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  }
+  if (message != nullptr) {
+    const std::string refused =
+        sjis ? FileRefusedMessage(failure, MaxDocumentFileBytes, *sjis) : std::string();
+    *message = refused.empty() ? QStringLiteral("ファイルを読み込めませんでした。\n%1\n%2")
+                                     .arg(path, SjisToQString(error))
+                               : SjisToQString(refused);
+  }
+  return std::nullopt;
+}
+
 
 // Navigations started from inside a before-navigation handler nest; this
 // bounds a handler that keeps redirecting.
@@ -127,14 +152,13 @@ bool THtmlView::Load(const QUrl& url) {
     OpenURLByShell(file);
     return false;
   }
-  QFile in(path);
-  if (!in.open(QIODevice::ReadOnly)) {
-    ShowError(this, QStringLiteral("ファイルを読み込めませんでした。\n%1\n%2")
-                        .arg(path, in.errorString()));
+  QString message;
+  const std::optional<QByteArray> read = ReadLocalFile(path, &message);
+  if (!read) {
+    ShowError(this, message);
     return false;
   }
-  const QByteArray bytes = in.readAll();
-  in.close();
+  const QByteArray& bytes = *read;
 
   const TContent content = ContentOf(path, bytes);
   if (content == TContent::Other) {
@@ -170,9 +194,12 @@ bool THtmlView::Load(const QUrl& url) {
 QVariant THtmlView::loadResource(int type, const QUrl& name) {
   const QUrl url = name.isRelative() && !location_.isEmpty() ? location_.resolved(name) : name;
   if (!url.isLocalFile()) return QVariant();
-  QFile in(LocalFileOfUrl(url.adjusted(QUrl::RemoveFragment | QUrl::RemoveQuery)));
-  if (!in.open(QIODevice::ReadOnly)) return QVariant();
-  const QByteArray bytes = in.readAll();
+  const std::optional<QByteArray> read =
+      ReadLocalFile(LocalFileOfUrl(url.adjusted(QUrl::RemoveFragment | QUrl::RemoveQuery)));
+  // An empty but not null answer: for a null one the document would open the
+  // file itself, and wait for ever on a FIFO.
+  if (!read) return QVariant(QByteArray(""));
+  const QByteArray& bytes = *read;
   switch (type) {
     case QTextDocument::ImageResource: return bytes;
     case QTextDocument::StyleSheetResource: return DecodeForScreen(bytes, false);

@@ -37,6 +37,7 @@
 #include "ui/search/placement.h"
 #include "ui/search/recentdirs.h"
 #include "core/search/resultlist.h"
+#include "core/search/runfolder.h"
 #include "ui/search/resultview.h"
 #include "ui/search/textview.h"
 #include "platform/platform.h"
@@ -184,7 +185,9 @@ void TfrmMain::ConnectEvents() {
 
 void TfrmMain::FormCreate() {
   const std::string& override = SettingsFileOverride();
-  InitSettings(override.empty() ? CurrentAppFolders().SettingsFile : override);
+  const std::string refusal =
+      InitSettings(override.empty() ? CurrentAppFolders().SettingsFile : override);
+  if (!refusal.empty()) ShowMessageBox(this, ErrorCaption, refusal, QMessageBox::Warning);
   BuildDriveConstantList();
   ApplySettingsToWindow();
 }
@@ -592,11 +595,25 @@ void TfrmMain::RunSearch(const std::string& formula) {
   QCoreApplication::processEvents();
 
   const std::string programFolder = ProgramFolder();
+  // The temporary result file goes to this run's private folder, never to a
+  // fixed name in a shared one.
+  const std::string& tempFolder = RunFolder();
+  if (Settings.ResultUseTempDir == "1" && tempFolder.empty()) {
+    // 一時フォルダを作成できません。
+    std::string message =
+        "\x88\xea\x8e\x9e\x83\x74\x83\x48\x83\x8b\x83\x5f\x82\xf0\x8d\xec\x90\xac\x82"
+        "\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x81\x42";
+    message += '\n';
+    message += platform::TempFolder();
+    edtResult->ClearResults();
+    ShowMessageBox(this, ErrorCaption, message, QMessageBox::Critical);
+    return;
+  }
   const bool namazurcExists =
       Settings.UseNamazurc == "1" &&
       platform::FileExists(NamazurcFilePath(Settings, DriveConstantList));
   const std::string resultFolder =
-      ResultFolder(Settings, platform::TempFolder(), CurrentAppFolders().WorkFolder);
+      ResultFolder(Settings, tempFolder, CurrentAppFolders().WorkFolder);
   const SearchCommand command = BuildSearchCommand(Settings, ViewState(), formula, resultFolder,
                                                    programFolder, DriveConstantList,
                                                    namazurcExists);

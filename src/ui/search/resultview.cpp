@@ -139,10 +139,14 @@ bool TResultView::ShowResultFile(const std::string& path, int fileNameBlankLineN
 
   std::string bytes;
   std::string error;
-  if (!platform::ReadWholeFile(path, bytes, &error)) {
+  platform::ReadFailure failure = platform::ReadFailure::None;
+  if (!platform::ReadWholeFile(path, bytes, &error, MaxResultFileBytes, &failure)) {
+    const std::string refused = FileRefusedMessage(failure, MaxResultFileBytes, path);
     ShowMessageBox(this, SjisToQString(ErrorCaption),
-                   QStringLiteral("検索結果のファイルを読み込めません。\n") +
-                       SjisToQString(path) + QChar(u'\n') + SjisToQString(error),
+                   refused.empty() ? QStringLiteral("検索結果のファイルを読み込めません。\n") +
+                                         SjisToQString(path) + QChar(u'\n') +
+                                         SjisToQString(error)
+                                   : SjisToQString(refused),
                    QMessageBox::Critical);
     return false;
   }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -7,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/process/ucommon.h"
 #include "core/search/document.h"
 #include "platform/platform.h"
 #include "support/testsupport.h"
@@ -324,6 +327,13 @@ TEST(DocumentText, LoadFromDisk) {
 
   TDocumentText folder = LoadDocumentText(dir.path(), {});
   EXPECT_EQ(folder.Status, TDocumentLoadStatus::ReadFailed);
+
+  // A FIFO as a hit is refused at once with its own message, not waited for.
+  ASSERT_EQ(::mkfifo((dir.path() + "/pipe.txt").c_str(), 0600), 0);
+  TDocumentText fifo = LoadDocumentText(dir.path() + "/pipe.txt", {});
+  EXPECT_EQ(fifo.Status, TDocumentLoadStatus::ReadFailed);
+  EXPECT_EQ(fifo.Message, FileRefusedMessage(platform::ReadFailure::NotRegular,
+                                             MaxDocumentFileBytes, dir.path() + "/pipe.txt"));
 
   TDocTypeDefinition definition;
   ASSERT_EQ(ChooseViewer("Define", mail + "#msg", definition).Viewer, TDocumentViewer::Text);

@@ -198,6 +198,29 @@ TEST(IniFile, ShiftJisValuesSurviveUnchanged) {
   EXPECT_EQ(again.ReadString("Search", "Directory1", ""), path);
 }
 
+// A name that ends in a lead byte took the blank after it as its trail byte
+// when read; written without that blank it would take the "=" or "]".
+TEST(IniFile, NamesEndingInALeadByteSurviveARewrite) {
+  const struct {
+    std::string text, section, key, value;
+  } cases[] = {
+      {"[S]\r\nk\x81 =v\r\n", "S", "k\x81", "v"},
+      {"[S]\r\nk\x81\t=v\r\n", "S", "k\x81", "v"},
+      {"[S]\r\n\x81 =v\r\n", "S", "\x81", "v"},
+      {"[S\x81 ]\r\nk=v\r\n", "S\x81", "k", "v"},
+      {"[S\x81 ]\r\nk\x9f =\x81 \r\n", "S\x81", "k\x9f", "\x81"},
+      {"[\x93\xfa\x81 ]\r\n\x93\xfa\xfc =\x93\xfa\r\n", "\x93\xfa\x81", "\x93\xfa\xfc",
+       "\x93\xfa"},
+  };
+  for (const auto& c : cases) {
+    TIniFile first(c.text);
+    ASSERT_EQ(first.ReadString(c.section, c.key, "missing"), c.value) << c.text;
+    TIniFile second(first.ToText());
+    EXPECT_EQ(second.ReadString(c.section, c.key, "missing"), c.value) << c.text;
+    EXPECT_EQ(second.ToText(), first.ToText()) << c.text;
+  }
+}
+
 TEST(IniFile, BinaryTextDoesNotCrash) {
   std::string junk;
   unsigned state = 12345;
@@ -207,7 +230,9 @@ TEST(IniFile, BinaryTextDoesNotCrash) {
   }
   junk += std::string("\r\n\0\0[Z]\0\r\nk=\0v\r\n", 16);
   TIniFile ini(junk);
-  TIniFile again(ini.ToText());  // reparsing the rewrite works too
+  TIniFile again(ini.ToText());  // reparsing the rewrite works too, and is stable
+  EXPECT_TRUE(TIniFile(again.ToText()).ToText() == again.ToText());
+  EXPECT_TRUE(again.ToText() == ini.ToText());
   EXPECT_EQ(ini.ReadString("Window", "SavePosition", "0"), "0");
   EXPECT_EQ(ini.ReadString("Z", "k", ""), "v");  // NUL counts as a blank when trimming
 }

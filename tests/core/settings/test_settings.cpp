@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include <sys/resource.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include "platform/platform.h"
@@ -255,6 +257,63 @@ TEST(InitSettings, CreatesTheFileBesideTheProgramAndLoadsIt) {
     ExpectFallbacks(Settings, "None");
     platform::DeleteFile(expected);
   }
+}
+
+// A settings file that is a FIFO, a link to an endless device or too large is
+// neither read (the start does not hang) nor written; the start says why.
+TEST(InitSettings, RefusesSpecialAndOversizedFiles) {
+  TempDir dir;
+  const std::string big(MaxSettingsFileBytes + 1, '\n');
+  const struct {
+    const char* name;
+    std::function<void(const std::string&)> make;
+    const char* expectedStart;  // the message's first bytes
+  } cases[] = {
+      {"fifo", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
+       "\x92\xca\x8f\xed"},  // 通常
+      {"zero", [](const std::string& p) { fs::create_symlink("/dev/zero", p); },
+       "\x92\xca\x8f\xed"},
+      {"big", [&](const std::string& p) { WriteBytes(p, big); }, "\x83\x74\x83\x40"},  // ファ
+  };
+  for (const auto& c : cases) {
+    const std::string file = dir.File(std::string(c.name) + ".ini");
+    c.make(file);
+    const std::string message = InitSettings(file);
+    EXPECT_EQ(message.rfind(c.expectedStart, 0), 0u) << c.name << ": " << message;
+    EXPECT_NE(message.find(file), std::string::npos) << c.name;
+    ExpectFallbacks(Settings);
+    Settings.SavePosition = "1";
+    SaveSettings(Settings, file);
+  }
+  EXPECT_EQ(ReadBytes(dir.File("big.ini")), big);
+  EXPECT_EQ(fs::read_symlink(dir.File("zero.ini")), "/dev/zero");
+  EXPECT_TRUE(fs::is_fifo(dir.File("fifo.ini")));
+  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"big.ini", "fifo.ini", "zero.ini"}));
+  EXPECT_EQ(InitSettings(dir.File("new.ini")), "");
+}
+
+// A file just under the limit that a save would make larger than it is left
+// as it is, so that the next start can still read it.
+TEST(SaveSettings, NeverWritesAFileTheNextStartRefuses) {
+  TempDir dir;
+  const std::string text = "[Notes]\r\nn=" + std::string(MaxSettingsFileBytes - 32, 'n') + "\r\n";
+  const std::string file = dir.Write("t.ini", text);
+  EXPECT_EQ(InitSettings(file), "");
+  SaveSettings(Settings, file);
+  EXPECT_TRUE(ReadBytes(file) == text);
+  EXPECT_EQ(InitSettings(file), "");
+}
+
+TEST(InitSettings, RemovesStaleCopiesOfAKilledSave) {
+  TempDir dir;
+  const std::string file = dir.Write("t.ini", DefaultFileText);
+  dir.Write(".t.ini.tmp4242", "[Window]\r\nSavePos");
+  dir.Write(".other.ini.tmp1", "x");
+  const std::string stale = dir.File(".t.ini.tmp4242");
+  const struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, stale.c_str(), old, 0), 0);
+  EXPECT_EQ(InitSettings(file), "");
+  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{".other.ini.tmp1", "t.ini"}));
 }
 
 // ---- Loading ----------------------------------------------------------------------------

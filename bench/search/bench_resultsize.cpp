@@ -1,0 +1,164 @@
+// Time and memory to show a large result file in the result list, by the
+// shape of the file, side by side with the floor of the same run: reading the
+// file and decoding it to a QString. Each shape runs in a child process of its
+// own so that its peak memory (VmHWM) is its own; a child that takes longer
+// than the time limit is stopped and reported as such.
+//
+// Shapes (SIZE megabytes of each):
+//   real   the searcher's format: header, numbered hits with title, summary
+//          and file-name line, footer (what --all on a big index gives)
+//   lf     empty lines ending in LF only
+//   cr     empty lines ending in CR only
+//   tiny   one-character lines
+//   long   one line without a break
+//
+// Usage: bench_resultsize [SIZE-MB [LIMIT-S [shape...]]]   (default 50 MB, 60 s, every shape)
+//        bench_resultsize --one SHAPE FILE                 (one child run)
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/search/resultlist.h"
+#include "platform/platform.h"
+#include "ui/search/resultview.h"
+#include "ui/widgets/qtcodec.h"
+
+namespace {
+
+using namespace tavirel;
+
+long PeakKb() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+  }
+  return 0;
+}
+
+std::string MakeShape(const std::string& shape, size_t bytes) {
+  std::string text;
+  text.reserve(bytes + 4096);
+  if (shape == "real") {
+    // 検索結果 header, hits of about 350 bytes as namazu writes them.
+    text += "\x8c\x9f\x8d\xf5\x8c\x8b\x89\xca\n\n";  // 検索結果
+    text += "Total 145485 documents matching your query.\n\n";
+    for (int n = 1; text.size() < bytes; ++n) {
+      text += std::to_string(n) + ". \x93\xfa\x96\x7b\x8c\xea\x82\xcc\x95\xb6\x8f\x91 " +
+              std::to_string(n) + " (\x83\x58\x83\x52\x83\x41: " + std::to_string(1 + n % 97) +
+              ")\n";
+      text += "\x8d\xec\x90\xac\x8e\xd2: a@example.jp\n";
+      text += "\x93\xfa\x95\x74: Tue, 08 Dec 2026 05:00:00\n";
+      text += "\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x96\x7b\x95\xb6 summary text of the document, "
+              "\x82\xa0\x82\xa2\x82\xa4\x82\xa6\x82\xa8 with some words ...\n";
+      text += "/home/user/documents/mail/inbox/" + std::to_string(n) + " (12,345 bytes)\n\n\n";
+    }
+    text += "\x8c\x9f\x8d\xf5\x8e\x9e\x8a\xd4: 1.23 \x95\x62\n\n";
+  } else if (shape == "lf" || shape == "cr") {
+    text.assign(bytes, shape == "lf" ? '\n' : '\r');
+  } else if (shape == "tiny") {
+    while (text.size() < bytes) text += "a\n";
+  } else if (shape == "long") {
+    while (text.size() < bytes) text += "\x93\xfa\x96\x7b\x8c\xea abc ";
+  } else {
+    std::fprintf(stderr, "unknown shape %s\n", shape.c_str());
+    std::exit(2);
+  }
+  return text;
+}
+
+int RunOne(int argc, char** argv, const std::string& shape, const std::string& path) {
+  const size_t size = platform::GetFileAttributes(path).size;
+
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  TResultView view;
+  view.resize(900, 700);
+  view.show();
+  QApplication::processEvents();
+  const long baseKb = PeakKb();
+
+  // The floor: the file read and decoded.
+  QElapsedTimer timer;
+  timer.start();
+  {
+    std::string bytesRead;
+    platform::ReadWholeFile(path, bytesRead, nullptr, 1ull << 31);
+    const QString decoded = SjisToQString(bytesRead);
+    if (decoded.isEmpty()) return 1;
+  }
+  const double floorMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+  const long floorKb = PeakKb() - baseKb;
+
+  // The parse alone.
+  timer.restart();
+  {
+    std::string bytesRead;
+    platform::ReadWholeFile(path, bytesRead, nullptr, 1ull << 31);
+    const ResultListParse parse = ParseResultText(bytesRead, 2, 2);
+    if (parse.Text.empty()) return 1;
+  }
+  const double parseMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+  const long parseKb = PeakKb() - baseKb;
+
+  // The result list, until it has been painted once.
+  timer.restart();
+  view.ShowResultFile(path, 2, 2, true);
+  view.viewport()->repaint();
+  QApplication::processEvents();
+  const double viewMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+  const long viewKb = PeakKb() - baseKb;
+
+  std::printf("%-6s %7.1f MB %7d hits | floor %8.0f ms %6.0f MB | parse %8.0f ms %6.0f MB | "
+              "list %8.0f ms %6.0f MB = %5.1f x size\n",
+              shape.c_str(), size / 1e6, view.HitCount(), floorMs, floorKb / 1e3, parseMs,
+              parseKb / 1e3, viewMs, viewKb / 1e3, viewKb * 1e3 / static_cast<double>(size));
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 4 && std::strcmp(argv[1], "--one") == 0) {
+    return RunOne(argc, argv, argv[2], argv[3]);
+  }
+  const std::string megabytes = argc > 1 ? argv[1] : "50";
+  const int limit = argc > 2 ? std::atoi(argv[2]) : 60;
+  std::vector<std::string> shapes;
+  for (int i = 3; i < argc; ++i) shapes.push_back(argv[i]);
+  if (shapes.empty()) shapes = {"real", "lf", "cr", "tiny", "long"};
+  std::printf("aim: shown within 2 s, peak memory (above the idle window) under 5 x the size\n");
+  for (const std::string& shape : shapes) {
+    // The file is written here, so that making it counts for no child.
+    const std::string folder = platform::CreatePrivateFolder(platform::TempFolder(), "bench-");
+    const std::string path = folder + "/result.txt";
+    platform::WriteFileAtomic(path, MakeShape(shape, static_cast<size_t>(std::atof(megabytes.c_str()) * 1e6)));
+    std::fflush(stdout);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ::alarm(static_cast<unsigned>(limit));
+      ::execl("/proc/self/exe", argv[0], "--one", shape.c_str(), path.c_str(),
+              static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    platform::RemovePrivateFolder(folder);
+    if (WIFSIGNALED(status)) {
+      std::printf("%-6s %7s MB  stopped after %d s (signal %d)\n", shape.c_str(), megabytes.c_str(),
+                  limit, WTERMSIG(status));
+    }
+  }
+  return 0;
+}
