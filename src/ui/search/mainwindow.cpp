@@ -1162,6 +1162,9 @@ void TfrmMain::mnuShowDriveInfoClick() {
 }
 
 void TfrmMain::mnuHelpStartClick() {
+  // Every help page names itself above the view, so that no hit's title or
+  // other page's name stays there.
+  pnlTitle->setText(QStringLiteral("検索式の入力方法"));
   WebBrowser1->SetTag(0);
   ShowInBrowser(StartHelpPath(CurrentAppFolders().HelpRoot));
 }
@@ -1173,6 +1176,7 @@ void TfrmMain::mnuHelpTavirelClick() {
 }
 
 void TfrmMain::ShowNamazuDoc(const char* page) {
+  pnlTitle->setText(QStringLiteral("Namazu のヘルプ"));
   const std::string namazu = ExpandDriveConstant(
       ExpandProgramRelativePath(Settings.namazuPath, ProgramFolder(), NativePathStyle),
       DriveConstantList);
