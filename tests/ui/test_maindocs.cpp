@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 #include <QtTest>
 
@@ -720,12 +721,17 @@ void TestMainDocs::startPageAndHelpInTheView() {
   QCOMPARE(window.WebBrowser1->LocationUrl().toLocalFile(), help + QStringLiteral("start.html"));
   QVERIFY(window.WebBrowser1->toPlainText().contains(QStringLiteral("検索式の入力方法")));
   QCOMPARE(window.WebBrowser1->Tag(), 0);
+  QCOMPARE(window.pnlTitle->text(), QStringLiteral("検索式の入力方法"));
   QVERIFY(shell_.urls.isEmpty());
 
   window.mnuHelpTavirel->trigger();
   QCOMPARE(window.WebBrowser1->LocationUrl().toLocalFile(), help + QStringLiteral("index.html"));
   QCOMPARE(window.pnlTitle->text(), QStringLiteral("tavirel for Namazu ヘルプ"));
   QTRY_COMPARE(window.WebBrowser1->Tag(), 0);
+  // Back to the start page: its own name replaces the program help's.
+  window.btnTutorial->click();
+  QCOMPARE(window.WebBrowser1->LocationUrl().toLocalFile(), help + QStringLiteral("start.html"));
+  QCOMPARE(window.pnlTitle->text(), QStringLiteral("検索式の入力方法"));
 
   // Namazu's own pages: Debian's copies, the searcher being /usr/bin/namazu.
   const QString manual = QStringLiteral("/usr/share/doc/namazu2-common/ja/manual.html");
@@ -734,6 +740,7 @@ void TestMainDocs::startPageAndHelpInTheView() {
     window.pge->setCurrentWidget(window.tabResult);
     window.mnuHelpNamazuManual->trigger();
     QCOMPARE(window.WebBrowser1->LocationUrl().toLocalFile(), manual);
+    QCOMPARE(window.pnlTitle->text(), QStringLiteral("Namazu のヘルプ"));
     QVERIFY(window.WebBrowser1->toPlainText().contains(QStringLiteral("Namazu")));
     window.pge->setCurrentWidget(window.tabResult);
     window.mnuHelpNamazuTutorial->trigger();

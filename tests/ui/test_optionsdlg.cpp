@@ -119,6 +119,7 @@ class TestOptionsDialog : public QObject {
   void namazurcStatesAndStore_data();
   void namazurcStatesAndStore();
   void namazurcEditorAndBrowse();
+  void fieldsHaveRoomForTheirText();
 };
 
 void TestOptionsDialog::optionsCaptionsAndNames() {
@@ -439,6 +440,20 @@ void TestOptionsDialog::namazurcEditorAndBrowse() {
   }
   QCOMPARE(Settings.NamazurcPath, std::string("{hd1}etc/namazu/namazurc"));
   QCOMPARE(Settings.UseNamazurc, std::string("1"));
+}
+
+// The namazu option field starts right after its label's text, not pushed
+// aside by the buttons below it.
+void TestOptionsDialog::fieldsHaveRoomForTheirText() {
+  TfrmSettings options;
+  options.ui()->pgeSettings->setCurrentWidget(options.ui()->tabCommandLine);
+  options.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&options));
+  const QLabel* label = options.ui()->lblNamazuParams;
+  const int textEnd =
+      label->geometry().left() + label->fontMetrics().horizontalAdvance(QStringLiteral("namazu:"));
+  const int gap = options.ui()->edtNamazuParams->geometry().left() - textEnd;
+  QVERIFY2(gap >= 0 && gap <= 24, qPrintable(QString::number(gap)));
 }
 
 QTEST_MAIN(TestOptionsDialog)

@@ -1179,6 +1179,9 @@ void TfrmMain::mnuShowDriveInfoClick() {
 }
 
 void TfrmMain::mnuHelpStartClick() {
+  // Every help page names itself above the view, so that no hit's title or
+  // other page's name stays there.
+  pnlTitle->setText(QStringLiteral("検索式の入力方法"));
   WebBrowser1->SetTag(0);
   ShowInBrowser(StartHelpPath(CurrentAppFolders().HelpRoot));
 }
@@ -1190,6 +1193,7 @@ void TfrmMain::mnuHelpTavirelClick() {
 }
 
 void TfrmMain::ShowNamazuDoc(const char* page) {
+  pnlTitle->setText(QStringLiteral("Namazu のヘルプ"));
   const std::string namazu = ExpandDriveConstant(
       ExpandProgramRelativePath(Settings.namazuPath, ProgramFolder(), NativePathStyle),
       DriveConstantList);
