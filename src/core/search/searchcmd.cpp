@@ -201,6 +201,62 @@ std::string IndexDirectoryArguments(const TSettings& settings, std::string_view 
   return out;
 }
 
+TIndexDirectoryCheck CheckIndexDirectories(const TSettings& settings, std::string_view programFolder,
+                                  const std::vector<std::string>& driveConstantList) {
+  TIndexDirectoryCheck check;
+  const bool useNamazurc = settings.UseNamazurc == "1";
+  if (useNamazurc && settings.SetIndexInNamazurc == "1") return check;
+  const bool relative = useNamazurc && settings.RelativePath == "1";
+  const std::vector<std::string>& directories = settings.IndexDirectories;
+  // The same items IndexDirectoryArguments passes; a relative item is still
+  // the whole path here, which is the folder namazu opens.
+  for (size_t i = relative ? 1 : 0; i < directories.size(); ++i) {
+    const std::string& directory = directories[i];
+    if (!directory.empty() && directory.front() == '+') {
+      ++check.Unchecked;
+      continue;
+    }
+    std::string path = ExpandDriveConstant(
+        ExpandProgramRelativePath(directory, programFolder, NativePathStyle), driveConstantList);
+    check.Statuses.push_back(ReadIndexStatus(path));
+    check.Directories.push_back(std::move(path));
+  }
+  return check;
+}
+
+int TIndexDirectoryCheck::Usable() const {
+  int usable = 0;
+  for (const TIndexStatus& status : Statuses) usable += status.State == TIndexState::Index;
+  return usable;
+}
+
+std::string TIndexDirectoryCheck::ProblemText() const {
+  std::string text;
+  for (size_t i = 0; i < Directories.size(); ++i) {
+    const std::string problem = IndexProblemText(Directories[i], Statuses[i]);
+    if (problem.empty()) continue;
+    if (!text.empty()) text += '\n';
+    text += problem;
+  }
+  return text;
+}
+
+std::string TIndexDirectoryCheck::StatusText(std::string_view separator) const {
+  std::string text;
+  const bool named = Directories.size() > 1;
+  for (size_t i = 0; i < Directories.size(); ++i) {
+    if (i > 0) text += separator;
+    const std::string problem = IndexProblemText(Directories[i], Statuses[i]);
+    if (!problem.empty()) {
+      text += problem;  // names the folder itself
+      continue;
+    }
+    if (named) text += Directories[i] + ": ";
+    text += IndexStatusText(Statuses[i]);
+  }
+  return text;
+}
+
 std::optional<std::string> CheckExtraOptions(const TSettings& settings) {
   const std::vector<std::string> options = SplitArguments(TrimBlanks(settings.namazuOption));
   if (std::optional<std::string> stray = StrayNamazuArgument(options)) {

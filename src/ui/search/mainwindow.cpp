@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QColor>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QAbstractItemView>
@@ -23,6 +24,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QUrl>
@@ -97,6 +99,8 @@ void TfrmMain::ConnectEvents() {
   }
   cboKeyword->installEventFilter(this);
   cboListCount->installEventFilter(this);
+  cboIndexDir->installEventFilter(this);
+  cboIndexDir->lineEdit()->installEventFilter(this);
 
   for (QAction* item : sortItems_) {
     connect(item, &QAction::triggered, this, [this, item] { mnuSortEarlierClick(item); });
@@ -180,6 +184,8 @@ void TfrmMain::ConnectEvents() {
   connect(edtTextContents, &TTextView::NextDocumentRequested, this, [this] { btnNextClick(); });
   connect(edtTextContents, &TTextView::PreviousDocumentRequested, this,
           [this] { btnPreviousClick(); });
+  connect(edtTextContents, &TTextView::HighlightPositionChanged, this,
+          [this](const QString& text) { stb->showMessage(text); });
 }
 
 void TfrmMain::FormCreate() {
@@ -517,9 +523,43 @@ void TfrmMain::btnSearchClick() {
     ShowMessageBox(this, ErrorCaption, *refused, QMessageBox::Critical);
     return;
   }
+  // A folder that is no index is said before namazu runs; the search goes on
+  // with the others and is refused only when none is left.
+  const TIndexDirectoryCheck check = CheckIndexField();
+  if (const std::string problems = check.ProblemText(); !problems.empty()) {
+    QString text = SjisToQString(problems);
+    text += check.Refused() ? QStringLiteral("\n\n検索できるインデックスがないため、検索しません。")
+                            : QStringLiteral("\n\nほかのインデックスを検索します。");
+    ShowMessageBox(this, SjisToQString(ErrorCaption), text, QMessageBox::Warning);
+    if (check.Refused()) return;
+  }
   const QString formula = cboKeyword->currentText().trimmed();
   AddQueryToHistory(formula);
   RunSearch(std::string(TrimBlanks(QStringToSjisLossy(formula))));
+  // What the searched indexes hold, after the page's own status text.
+  if (const std::string status = check.StatusText("\x81\x40"); !status.empty())  // "　"
+    stb->showMessage(SjisToQString(status));
+}
+
+TIndexDirectoryCheck TfrmMain::CheckIndexField() {
+  TIndexDirectoryCheck check = CheckIndexDirectories(Settings, ProgramFolder(), DriveConstantList);
+  const std::string tip = check.StatusText("\n");
+  cboIndexDir->setToolTip(SjisToQString(tip));
+  return check;
+}
+
+void TfrmMain::UpdateIndexToolTip() {
+  // The box as it reads now, without taking it into the settings.
+  auto field = BoxText(cboIndexDir);
+  if (!field) {
+    const QByteArray utf8 = cboIndexDir->currentText().toUtf8();
+    field = platform::ProgramPathFromNative(std::string_view(utf8.constData(),
+                                                             static_cast<size_t>(utf8.size())));
+  }
+  TSettings settings = Settings;
+  settings.IndexDirectories = ParseIndexDirectoryList(TrimBlanks(*field));
+  const TIndexDirectoryCheck check = CheckIndexDirectories(settings, ProgramFolder(), DriveConstantList);
+  cboIndexDir->setToolTip(SjisToQString(check.StatusText("\n")));
 }
 
 bool TfrmMain::ValidateQuery() {
@@ -650,6 +690,8 @@ void TfrmMain::RunSearch(const std::string& formula) {
     pge->setCurrentWidget(tabResult);
     edtResult->setFocus();
     pgeChange();
+    searchWords_ = ExtractSearchWords(formula);
+    edtResult->SetSearchWords(searchWords_);
     edtResult->ShowResultFile(ResultFilePath, SettingsInt(Settings.FileNameBlankLineNext, 0),
                               SettingsInt(Settings.FileNameSpaceFromEnd, 0),
                               !mnuColored->isChecked(), UndecodedFileNames(Settings));
@@ -687,6 +729,10 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
       btnSearchClick();
       return true;
     }
+  }
+  if (event->type() == QEvent::ToolTip &&
+      (watched == cboIndexDir || watched == cboIndexDir->lineEdit())) {
+    UpdateIndexToolTip();  // read when it is shown: an index changes under the box
   }
   if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
     const auto* focus = static_cast<QFocusEvent*>(event);
@@ -886,6 +932,7 @@ void TfrmMain::OpenHitAsText(int index) {
     return;
   }
   edtTextContents->ShowText(document.Text.Text, document.Text.Encoding, document.Text.BodyLine);
+  edtTextContents->HighlightWords(searchWords_);
 }
 
 void TfrmMain::OpenHitAsHTML(int index) {
@@ -910,6 +957,7 @@ void TfrmMain::OpenHitAsHTML(int index) {
       // WebBrowser1BeforeNavigate2. The fragment takes the view to its anchor.
       pge->setCurrentWidget(tabHTMLDoc);
       WebBrowser1->SetTag(1);
+      markPageWords_ = true;
       WebBrowser1->Navigate(CurrentDocumentPath);
       pgeChange();
       break;
@@ -966,6 +1014,27 @@ void TfrmMain::WebBrowser1DocumentComplete(const QString& /*url*/) {
   const TDocumentCompleteAction action = DocumentCompleteRule(WebBrowser1->Tag());
   if (action.FocusDocument) WebBrowser1->FocusDocument();
   WebBrowser1->SetTag(action.NewTag);
+  MarkWordsInPage();
+}
+
+void TfrmMain::MarkWordsInPage() {
+  // Only the page of a hit is marked; a link followed from it, the result
+  // page and the help pages are shown plain.
+  const bool mark = markPageWords_ && !searchWords_.empty();
+  markPageWords_ = false;
+  QList<QTextEdit::ExtraSelection> marks;
+  if (mark) {
+    const TWordFinder finder(searchWords_);
+    for (const TCharRange& range : FindWordsInDocument(*WebBrowser1->document(), finder)) {
+      QTextEdit::ExtraSelection one;
+      one.cursor = QTextCursor(WebBrowser1->document());
+      one.cursor.setPosition(static_cast<int>(range.Start));
+      one.cursor.setPosition(static_cast<int>(range.End), QTextCursor::KeepAnchor);
+      one.format.setBackground(QColor(0xFF, 0xE0, 0x80));
+      marks.append(one);
+    }
+  }
+  WebBrowser1->setExtraSelections(marks);
 }
 
 QString TfrmMain::PageStatusText() const {
