@@ -897,8 +897,8 @@ void TfrmMakeIndex::RunCommands(RunSource source) {
   };
   hooks.start = [&, this](std::string_view command, std::string_view folder, TProcessShowMode mode,
                           TArgumentCoding coding) {
-    return RunConsoleProcess(command, folder, mode, mode == psmCaptured ? &watcher : nullptr,
-                             this, coding);
+    return RunConsoleProcessInto(command, folder, mode, mode == psmCaptured ? &watcher : nullptr,
+                                 this, coding);
   };
   try {
     RunCommandList(lines, Settings, hooks);

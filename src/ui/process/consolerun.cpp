@@ -27,9 +27,9 @@ void TGuardedConsoleView::SetTag(int tag) {
   if (view_) view_->SetTag(tag);
 }
 
-intptr_t RunConsoleProcess(std::string_view commandLine, std::string_view workDir,
-                           TProcessShowMode mode, IConsoleView* output, QWidget* owner,
-                           TArgumentCoding coding) {
+intptr_t RunConsoleProcessInto(std::string_view commandLine, std::string_view workDir,
+                               TProcessShowMode mode, IConsoleView* output, QWidget* owner,
+                               TArgumentCoding coding) {
   ConsoleRunCallbacks callbacks;
   callbacks.processEvents = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); };
   QPointer<QWidget> parent(owner);
@@ -42,9 +42,10 @@ intptr_t RunConsoleProcess(std::string_view commandLine, std::string_view workDi
 
 intptr_t RunConsoleProcess(std::string_view commandLine, std::string_view workDir,
                            TProcessShowMode mode, TBigView* view, TArgumentCoding coding) {
-  if (view == nullptr) return RunConsoleProcess(commandLine, workDir, mode, nullptr, nullptr, coding);
+  if (view == nullptr)
+    return RunConsoleProcessInto(commandLine, workDir, mode, nullptr, nullptr, coding);
   TGuardedConsoleView guarded(view);
-  return RunConsoleProcess(commandLine, workDir, mode, &guarded, view, coding);
+  return RunConsoleProcessInto(commandLine, workDir, mode, &guarded, view, coding);
 }
 
 }  // namespace tavirel

@@ -24,9 +24,9 @@ intptr_t RunConsoleProcess(std::string_view commandLine, std::string_view workDi
 // The same with the output going through `output` (a view that reads the
 // lines on their way, such as a progress watcher, in front of a
 // TGuardedConsoleView). Messages are shown over `owner`'s window.
-intptr_t RunConsoleProcess(std::string_view commandLine, std::string_view workDir,
-                           TProcessShowMode mode, IConsoleView* output, QWidget* owner,
-                           TArgumentCoding coding = acAsWritten);
+intptr_t RunConsoleProcessInto(std::string_view commandLine, std::string_view workDir,
+                               TProcessShowMode mode, IConsoleView* output, QWidget* owner,
+                               TArgumentCoding coding = acAsWritten);
 
 // Passes the runner's calls on to a TBigView while it exists: the events
 // handled during a run could otherwise free it under the runner's feet.
