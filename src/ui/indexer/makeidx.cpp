@@ -352,6 +352,9 @@ void TfrmMakeIndex::BuildPages() {
     prgMknmz->setTextVisible(false);
     prgMknmz->hide();
     lblMknmzProgress = Named(new QLabel(tabProcess), "lblMknmzProgress");
+    // Wide enough for long counts, so that the bar keeps its length.
+    lblMknmzProgress->setMinimumWidth(lblMknmzProgress->fontMetrics().horizontalAdvance(
+        QStringLiteral("コマンド 99 / 99　文書 99999 / 99999・残り約 999 分")));
     edtProcess = Named(new TBigView(tabProcess), "edtProcess");
     QFont font(QStringLiteral("ＭＳ ゴシック"));
     font.setPixelSize(12);
@@ -374,7 +377,6 @@ void TfrmMakeIndex::BuildPages() {
     auto* progress = new QHBoxLayout;
     progress->addWidget(prgMknmz, 1);
     progress->addWidget(lblMknmzProgress);
-    progress->addStretch();
     auto* page = new QVBoxLayout(tabProcess);
     page->addLayout(line);
     page->addLayout(progress);
