@@ -526,6 +526,9 @@ void TfrmMain::btnSearchClick() {
   // A folder that is no index is said before namazu runs; the search goes on
   // with the others and is refused only when none is left.
   const TIndexDirectoryCheck check = CheckIndexField();
+  // What the searched indexes hold, beside the page's own status text.
+  lblIndexStatus->setText(SjisToQString(check.StatusText("\x81\x40")));  // "　"
+  lblIndexStatus->setToolTip(SjisToQString(check.StatusText("\n")));
   if (const std::string problems = check.ProblemText(); !problems.empty()) {
     QString text = SjisToQString(problems);
     text += check.Refused() ? QStringLiteral("\n\n検索できるインデックスがないため、検索しません。")
@@ -536,9 +539,6 @@ void TfrmMain::btnSearchClick() {
   const QString formula = cboKeyword->currentText().trimmed();
   AddQueryToHistory(formula);
   RunSearch(std::string(TrimBlanks(QStringToSjisLossy(formula))));
-  // What the searched indexes hold, after the page's own status text.
-  if (const std::string status = check.StatusText("\x81\x40"); !status.empty())  // "　"
-    stb->showMessage(SjisToQString(status));
 }
 
 TIndexDirectoryCheck TfrmMain::CheckIndexField() {
@@ -917,6 +917,7 @@ void TfrmMain::OpenHitAsText(int index) {
   pnlSubject->repaint();
   CurrentHitIndex = index;
 
+  edtTextContents->ClearHighlights();
   edtTextContents->clear();
   edtTextContents->SetDocumentPath(CurrentDocumentPath);
   pge->setCurrentWidget(tabTextDoc);

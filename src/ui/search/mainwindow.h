@@ -80,6 +80,7 @@ class TfrmMain : public QMainWindow {
   QPushButton* btnNextW = nullptr;
   THtmlView* WebBrowser1 = nullptr;
   QStatusBar* stb = nullptr;
+  QLabel* lblIndexStatus = nullptr;  // in stb: the searched indexes' status
   QMenu* pmnu = nullptr;
   QAction* mnuCopy = nullptr;
   TMRUManager* MRUManager = nullptr;

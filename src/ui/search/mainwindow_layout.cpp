@@ -209,6 +209,10 @@ void TfrmMain::CreateControls() {
   stb->setObjectName(QStringLiteral("stb"));
   stb->setFixedHeight(StatusBarHeight);
   stb->setSizeGripEnabled(false);
+  // What the searched indexes hold, at the right beside the page's text.
+  lblIndexStatus = new QLabel(stb);
+  lblIndexStatus->setObjectName(QStringLiteral("lblIndexStatus"));
+  stb->addPermanentWidget(lblIndexStatus);
   setStatusBar(stb);
 
   pmnu = new QMenu(this);
