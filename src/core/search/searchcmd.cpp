@@ -201,6 +201,31 @@ std::string IndexDirectoryArguments(const TSettings& settings, std::string_view 
   return out;
 }
 
+namespace {
+
+// The last name of a folder path, a trailing separator ignored; a trail
+// byte of a double-byte character is never taken for a separator.
+std::string LastFolderName(std::string_view path) {
+  const auto separator = [](unsigned char c) {
+    return c == '/' || (NativePathStyle == PathStyle::Windows && c == '\\');
+  };
+  size_t end = path.size();
+  while (end > 1 && separator(static_cast<unsigned char>(path[end - 1]))) --end;
+  size_t start = 0;
+  for (size_t i = 0; i < end;) {
+    const auto c = static_cast<unsigned char>(path[i]);
+    if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+      i += 2;
+      continue;
+    }
+    if (separator(c)) start = i + 1;
+    ++i;
+  }
+  return std::string(path.substr(start, end > start ? end - start : 0));
+}
+
+}  // namespace
+
 TIndexDirectoryCheck CheckIndexDirectories(const TSettings& settings, std::string_view programFolder,
                                   const std::vector<std::string>& driveConstantList) {
   TIndexDirectoryCheck check;
@@ -241,17 +266,19 @@ std::string TIndexDirectoryCheck::ProblemText() const {
   return text;
 }
 
-std::string TIndexDirectoryCheck::StatusText(std::string_view separator) const {
+std::string TIndexDirectoryCheck::StatusText(std::string_view separator, bool fullNames) const {
   std::string text;
   const bool named = Directories.size() > 1;
   for (size_t i = 0; i < Directories.size(); ++i) {
     if (i > 0) text += separator;
-    const std::string problem = IndexProblemText(Directories[i], Statuses[i]);
+    const std::string name =
+        fullNames ? Directories[i] : LastFolderName(Directories[i]);
+    const std::string problem = IndexProblemText(name, Statuses[i]);
     if (!problem.empty()) {
       text += problem;  // names the folder itself
       continue;
     }
-    if (named) text += Directories[i] + ": ";
+    if (named) text += name + ": ";
     text += IndexStatusText(Statuses[i]);
   }
   return text;

@@ -141,9 +141,10 @@ struct TIndexDirectoryCheck {
   // IndexProblemText of every folder that is no index, one a line.
   std::string ProblemText() const;
   // IndexStatusText of every index and IndexProblemText of every other
-  // folder; with several folders each is named first. Items joined by
+  // folder; with several folders each is named first (by its last name
+  // only when not `fullNames`, for a narrow place). Items joined by
   // `separator`.
-  std::string StatusText(std::string_view separator) const;
+  std::string StatusText(std::string_view separator, bool fullNames = true) const;
 };
 TIndexDirectoryCheck CheckIndexDirectories(const TSettings& settings, std::string_view programFolder,
                                   const std::vector<std::string>& driveConstantList);

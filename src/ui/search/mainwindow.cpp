@@ -527,7 +527,10 @@ void TfrmMain::btnSearchClick() {
   // with the others and is refused only when none is left.
   const TIndexDirectoryCheck check = CheckIndexField();
   // What the searched indexes hold, beside the page's own status text.
-  lblIndexStatus->setText(SjisToQString(check.StatusText("\x81\x40")));  // "　"
+  // Shortened to leave the page's text its room; the tooltip says it all.
+  lblIndexStatus->setText(lblIndexStatus->fontMetrics().elidedText(
+      SjisToQString(check.StatusText("\x81\x40", false)), Qt::ElideRight,  // "　"
+      lblIndexStatus->maximumWidth()));
   lblIndexStatus->setToolTip(SjisToQString(check.StatusText("\n")));
   if (const std::string problems = check.ProblemText(); !problems.empty()) {
     QString text = SjisToQString(problems);

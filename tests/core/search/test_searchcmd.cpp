@@ -593,6 +593,12 @@ TEST(SearchCommand, IndexFoldersCheckedBeforeTheSearch) {
     EXPECT_EQ(check.Unchecked, c.unchecked) << c.name;
     EXPECT_EQ(check.Usable(), c.usable) << c.name;
     EXPECT_EQ(check.Refused(), c.refused) << c.name;
+    // The short form names the folders by their last name only.
+    const std::string shortText = check.StatusText(" | ", false);
+    EXPECT_EQ(shortText.find(root.path()), std::string::npos) << shortText;
+    if (c.checked == 2) {
+      EXPECT_NE(shortText.find(": plain"), std::string::npos) << shortText;
+    }
     // Every folder that is no index is named in the message, and only those.
     const std::string problems = check.ProblemText();
     for (size_t i = 0; i < check.Directories.size(); ++i) {
