@@ -962,7 +962,7 @@ void TfrmMain::OpenHitAsHTML(int index) {
       pge->setCurrentWidget(tabHTMLDoc);
       WebBrowser1->SetTag(1);
       markPageWords_ = true;
-      WebBrowser1->Navigate(CurrentDocumentPath);
+      if (!WebBrowser1->Navigate(CurrentDocumentPath)) markPageWords_ = false;
       pgeChange();
       break;
   }
