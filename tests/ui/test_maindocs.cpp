@@ -13,7 +13,9 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTextBlock>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
@@ -882,6 +884,19 @@ void TestMainDocs::searchWordsMarkedInHits() {
     QVERIFY2(std::any_of(marked.begin(), marked.end(),
                          [&](const QString& word) { return word.compare(text, Qt::CaseInsensitive) == 0; }),
              qPrintable(text));
+  }
+  if (page >= 0) {
+    // Painted with a background, beside the current hit's mark on its title.
+    window.edtResult->SetCaretOffset(window.edtResult->Hits()[static_cast<size_t>(page)].UriStart);
+    window.edtResult->viewport()->grab();
+    const TCharRange first = window.edtResult->WordMarks().front();
+    const QTextBlock block = window.edtResult->document()->findBlock(static_cast<int>(first.Start));
+    const QList<QTextLayout::FormatRange> formats = block.layout()->formats();
+    QVERIFY(std::any_of(formats.begin(), formats.end(), [&](const QTextLayout::FormatRange& f) {
+      return f.format.hasProperty(QTextFormat::BackgroundBrush) &&
+             block.position() + f.start == first.Start;
+    }));
+    QCOMPARE(window.edtResult->extraSelections().size(), 1);
   }
   window.cboKeyword->setEditText(QStringLiteral("filler"));  // not what found the hits
 
