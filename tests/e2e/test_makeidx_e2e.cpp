@@ -13,7 +13,9 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -160,7 +162,8 @@ void TestMakeIndexEndToEnd::buildsBothIndexesFromTheWindow() {
   QCOMPARE(window.CommandLines(), expected);
 
   // The run: the window keeps answering, refuses to close and has its run
-  // buttons off.
+  // buttons off, and shows mknmz's progress while it runs.
+  QStringList progressSeen;
   int ticksDuringRun = 0;
   qint64 longestGapMs = 0;
   bool closeRefused = false, buttonsOff = false, checked = false;
@@ -177,6 +180,11 @@ void TestMakeIndexEndToEnd::buildsBothIndexesFromTheWindow() {
     longestGapMs = std::max(longestGapMs, now - last);
     last = now;
     ++ticksDuringRun;
+    const QString progress = window.lblMknmzProgress->text() +
+                             (window.prgMknmz->isVisible()
+                                  ? QStringLiteral(" [%1]").arg(window.prgMknmz->value())
+                                  : QString());
+    if (progressSeen.isEmpty() || progressSeen.back() != progress) progressSeen << progress;
     if (!checked) {
       checked = true;
       closeRefused = !window.close();
@@ -197,10 +205,27 @@ void TestMakeIndexEndToEnd::buildsBothIndexesFromTheWindow() {
     for (const char* file : {"NMZ.i", "NMZ.ii", "NMZ.w", "NMZ.r"})
       QVERIFY2(fs::exists(output + "/" + name + "/" + file), file);
   }
-  int found = 0;
-  for (const std::string& line : window.edtProcess->Lines())
+  int found = 0, fileLines = 0;
+  for (const std::string& line : window.edtProcess->Lines()) {
     found += line.find(FilesFoundText) != std::string::npos;
+    fileLines += line.rfind("6/6 - ", 0) == 0;  // mknmz's own lines, unchanged
+  }
   QCOMPARE(found, 2);
+  QCOMPARE(fileLines, 2);
+  // The lines before a mknmz line show only the list's count; a mknmz line
+  // shows its files once mknmz has counted them; the end stays shown.
+  qInfo("progress seen: %s", qPrintable(progressSeen.join(QStringLiteral(" | "))));
+  QVERIFY2(progressSeen.contains(QStringLiteral("コマンド 3 / 6")) ||
+               progressSeen.contains(QStringLiteral("コマンド 6 / 6")),
+           qPrintable(progressSeen.join(QStringLiteral(" | "))));
+  for (const QString& seen : progressSeen) {
+    if (seen.contains(QStringLiteral("文書")))
+      QVERIFY2(seen.contains(QStringLiteral(" / 6")) && seen.contains(QStringLiteral(" [")),
+               qPrintable(seen));
+  }
+  QCOMPARE(window.lblMknmzProgress->text(), QStringLiteral("コマンド 6 / 6　文書 6 / 6"));
+  QVERIFY(window.prgMknmz->isVisible());
+  QCOMPARE(window.prgMknmz->value(), 1000);
 
   // A search over both indexes finds documents of both folders.
   const Lines indexes = {output + "/ja", output + "/en"};

@@ -13,6 +13,9 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTextLayout>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -20,6 +23,7 @@
 #include <QtTest>
 
 #include <cstdlib>
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -100,6 +104,10 @@ class TestMainDocs : public QObject {
   void startPageAndHelpInTheView();
   void japaneseFileNames();
   void aboutDialogShownAndFreed();
+  void searchWordsMarkedInHits_data();
+  void searchWordsMarkedInHits();
+  void indexFoldersCheckedBeforeSearch_data();
+  void indexFoldersCheckedBeforeSearch();
 
  private:
   QString Doc(const QString& name) const { return dir_->filePath(QStringLiteral("docs/") + name); }
@@ -150,6 +158,21 @@ void TestMainDocs::initTestCase() {
       dir_->filePath(QStringLiteral("idxdocs")).toStdString() + "' >/dev/null 2>&1";
   QCOMPARE(std::system(command.c_str()), 0);
   QVERIFY(QFile::exists(QString::fromStdString(IndexPath() + "/NMZ.i")));
+
+  // An index for the search words: a note with them far down and a page.
+  QDir(dir_->path()).mkdir(QStringLiteral("words"));
+  QDir(dir_->path()).mkdir(QStringLiteral("wordsidx"));
+  WriteBytes(dir_->filePath(QStringLiteral("words/notes.txt")),
+             "first line\n" + Repeat("filler", 60) + "the apple is red\n" + Repeat("filler", 60) +
+                 "APPLE again, " + kEucBody + "\n");
+  WriteBytes(dir_->filePath(QStringLiteral("words/page.html")),
+             "<html><head><title>Page</title></head><body><p>an apple page</p>"
+             "<p>another Apple</p></body></html>\n");
+  const std::string words =
+      "env -u LC_ALL -u LC_CTYPE -u LC_MESSAGES -u LANGUAGE LANG=ja_JP.SJIS PERL_BADLANG=0 "
+      "perl /usr/bin/mknmz -O '" + dir_->filePath(QStringLiteral("wordsidx")).toStdString() +
+      "' '" + dir_->filePath(QStringLiteral("words")).toStdString() + "' >/dev/null 2>&1";
+  QCOMPARE(std::system(words.c_str()), 0);
 
   qputenv("TMPDIR", dir_->filePath(QStringLiteral("tmp")).toUtf8());
   for (const char* scheme : {"file", "http", "https"})
@@ -820,6 +843,152 @@ void TestMainDocs::aboutDialogShownAndFreed() {
   QCOMPARE(caption, QStringLiteral("バージョン情報"));
   QVERIFY(modal);
   QVERIFY(window.findChild<TfrmAbout*>() == nullptr);
+  window.close();
+}
+
+
+// ---- Search words ----------------------------------------------------------------------------------
+
+void TestMainDocs::searchWordsMarkedInHits_data() {
+  QTest::addColumn<QString>("formula");
+  QTest::addColumn<QStringList>("marked");  // what the note's marks read, in order
+  QTest::addColumn<bool>("pageFound");      // the formula finds the page too
+  QTest::newRow("one word, any case") << "apple" << QStringList{"apple", "APPLE"} << true;
+  QTest::newRow("and, two words")
+      << "APPLE and red" << QStringList{"apple", "red", "APPLE"} << false;
+  QTest::newRow("prefix") << "app*" << QStringList{"apple", "APPLE"} << true;
+  QTest::newRow("Japanese") << "本文 apple" << QStringList{"apple", "APPLE", "本文"} << false;
+}
+
+// A real search, then its hits opened: the words of the formula that found
+// them are marked in the list's summaries, in the text view (which starts at
+// the first one and steps with F3 / Shift+F3) and in a page of the HTML view;
+// a formula typed into the box afterwards changes nothing.
+void TestMainDocs::searchWordsMarkedInHits() {
+  QFETCH(QString, formula);
+  QFETCH(QStringList, marked);
+  QFETCH(bool, pageFound);
+  const std::string index = dir_->filePath(QStringLiteral("wordsidx")).toStdString();
+  WriteSettings("[Search]\r\nDirectory1=" + index + "\r\n[WebBrowser]\r\nDisplayTo=Internal\r\n");
+  TfrmMain window;
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  window.cboKeyword->setEditText(formula);
+  window.btnSearch->click();
+  const int hits = window.edtResult->HitCount();
+  QVERIFY2(hits >= 1, qPrintable(window.edtResult->toPlainText()));
+  int note = -1, page = -1;
+  for (int i = 0; i < hits; ++i) {
+    const std::string& uri = window.edtResult->Hits()[static_cast<size_t>(i)].Uri;
+    if (uri.find("notes.txt") != std::string::npos) note = i;
+    if (uri.find("page.html") != std::string::npos) page = i;
+  }
+  // The page's summary holds the words; the note's begins far above them.
+  const QString list = window.edtResult->toPlainText();
+  QCOMPARE(window.edtResult->WordMarks().empty(), page < 0);
+  for (const TCharRange& mark : window.edtResult->WordMarks()) {
+    const QString text = list.mid(mark.Start, mark.End - mark.Start);
+    QVERIFY2(std::any_of(marked.begin(), marked.end(),
+                         [&](const QString& word) { return word.compare(text, Qt::CaseInsensitive) == 0; }),
+             qPrintable(text));
+  }
+  if (page >= 0) {
+    // Painted with a background, beside the current hit's mark on its title.
+    window.edtResult->SetCaretOffset(window.edtResult->Hits()[static_cast<size_t>(page)].UriStart);
+    window.edtResult->viewport()->grab();
+    const TCharRange first = window.edtResult->WordMarks().front();
+    const QTextBlock block = window.edtResult->document()->findBlock(static_cast<int>(first.Start));
+    const QList<QTextLayout::FormatRange> formats = block.layout()->formats();
+    QVERIFY(std::any_of(formats.begin(), formats.end(), [&](const QTextLayout::FormatRange& f) {
+      return f.format.hasProperty(QTextFormat::BackgroundBrush) &&
+             block.position() + f.start == first.Start;
+    }));
+    QCOMPARE(window.edtResult->extraSelections().size(), 1);
+  }
+  window.cboKeyword->setEditText(QStringLiteral("filler"));  // not what found the hits
+
+  QVERIFY(note >= 0);
+  window.OpenHitAsText(note);
+  TTextView* view = window.edtTextContents;
+  const QString text = view->toPlainText();
+  QStringList seen;
+  for (const TCharRange& range : view->Highlights())
+    seen << text.mid(range.Start, range.End - range.Start);
+  QCOMPARE(seen, marked);
+  // The view starts at the first word (line 62), not at the top.
+  QCOMPARE(view->textCursor().blockNumber(), 61);
+  QVERIFY(view->FirstVisibleLine() > 0);
+  // F3 from the first word to the second; Shift+F3 back, then round the start.
+  const int count = static_cast<int>(marked.size());
+  QTest::keyClick(view, Qt::Key_F3);
+  QCOMPARE(window.stb->currentMessage(), QStringLiteral("2 / %1").arg(count));
+  QCOMPARE(view->textCursor().blockNumber(), text.left(view->Highlights()[1].Start).count(u'\n'));
+  QTest::keyClick(view, Qt::Key_F3, Qt::ShiftModifier);
+  QCOMPARE(window.stb->currentMessage(), QStringLiteral("1 / %1").arg(count));
+  QTest::keyClick(view, Qt::Key_F3, Qt::ShiftModifier);
+  QCOMPARE(window.stb->currentMessage(), QStringLiteral("%1 / %1").arg(count));
+
+  QCOMPARE(page >= 0, pageFound);
+  if (!pageFound) return;
+  window.OpenHitAsHTML(page);
+  QTRY_VERIFY(!window.WebBrowser1->extraSelections().isEmpty());
+  QStringList pageMarks;
+  for (const QTextEdit::ExtraSelection& mark : window.WebBrowser1->extraSelections())
+    pageMarks << mark.cursor.selectedText();
+  QCOMPARE(pageMarks, (QStringList{"apple", "Apple"}));
+  QVERIFY(window.WebBrowser1->toPlainText().contains(QStringLiteral("an apple page")));
+  window.close();
+}
+
+void TestMainDocs::indexFoldersCheckedBeforeSearch_data() {
+  QTest::addColumn<QStringList>("folders");   // under the test folder
+  QTest::addColumn<QString>("message");       // the message box before the search, "" none
+  QTest::addColumn<bool>("searched");
+  const QString notIndex = QStringLiteral("このフォルダはインデックスではありません: ");
+  const QString missing = QStringLiteral("インデックスのフォルダがありません: ");
+  QTest::newRow("an index") << QStringList{"wordsidx"} << QString() << true;
+  QTest::newRow("an index and a plain folder")
+      << QStringList{"wordsidx", "docs"} << notIndex + "docs" << true;
+  QTest::newRow("only a plain folder") << QStringList{"docs"} << notIndex + "docs" << false;
+  QTest::newRow("a missing folder") << QStringList{"gone"} << missing + "gone" << false;
+}
+
+// A folder that is not an index is said before namazu runs; the search runs
+// when any index is left, and the status bar then says what each folder
+// holds.
+void TestMainDocs::indexFoldersCheckedBeforeSearch() {
+  QFETCH(QStringList, folders);
+  QFETCH(QString, message);
+  QFETCH(bool, searched);
+  WriteSettings("");
+  TfrmMain window;
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  QString box;
+  for (const QString& folder : folders) box += '"' + dir_->filePath(folder) + "\" ";
+  window.cboIndexDir->setEditText(box.trimmed());
+  window.cboKeyword->setEditText(QStringLiteral("apple"));
+  BoxSeen seen;
+  AnswerNextBox(&seen, QMessageBox::Ok, 10);
+  window.btnSearch->click();
+  const QString prefix = message.section(QStringLiteral(": "), 0, 0) + QStringLiteral(": ");
+  const QString expected =
+      message.isEmpty() ? QString() : prefix + dir_->filePath(message.section(QStringLiteral(": "), 1));
+  QCOMPARE(seen.seen, !message.isEmpty());
+  if (seen.seen) {
+    QVERIFY2(seen.text.startsWith(expected), qPrintable(seen.text));
+    QCOMPARE(seen.title, QStringLiteral("エラー"));
+  }
+  QCOMPARE(window.edtResult->HitCount() > 0, searched);
+  if (!searched) {
+    QVERIFY(window.edtResult->toPlainText().isEmpty());  // namazu never ran
+    return;
+  }
+  const QString status = window.lblIndexStatus->toolTip();  // the label shows it shortened
+  QVERIFY2(status.contains(QStringLiteral("文書 2 件、更新 ")), qPrintable(status));
+  if (!expected.isEmpty()) QVERIFY2(status.contains(expected), qPrintable(status));
+  QVERIFY2(window.cboIndexDir->toolTip().contains(QStringLiteral("文書 2 件")),
+           qPrintable(window.cboIndexDir->toolTip()));
   window.close();
 }
 

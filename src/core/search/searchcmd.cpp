@@ -201,6 +201,89 @@ std::string IndexDirectoryArguments(const TSettings& settings, std::string_view 
   return out;
 }
 
+namespace {
+
+// The last name of a folder path, a trailing separator ignored; a trail
+// byte of a double-byte character is never taken for a separator.
+std::string LastFolderName(std::string_view path) {
+  const auto separator = [](unsigned char c) {
+    return c == '/' || (NativePathStyle == PathStyle::Windows && c == '\\');
+  };
+  size_t end = path.size();
+  while (end > 1 && separator(static_cast<unsigned char>(path[end - 1]))) --end;
+  size_t start = 0;
+  for (size_t i = 0; i < end;) {
+    const auto c = static_cast<unsigned char>(path[i]);
+    if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+      i += 2;
+      continue;
+    }
+    if (separator(c)) start = i + 1;
+    ++i;
+  }
+  return std::string(path.substr(start, end > start ? end - start : 0));
+}
+
+}  // namespace
+
+TIndexDirectoryCheck CheckIndexDirectories(const TSettings& settings, std::string_view programFolder,
+                                  const std::vector<std::string>& driveConstantList) {
+  TIndexDirectoryCheck check;
+  const bool useNamazurc = settings.UseNamazurc == "1";
+  if (useNamazurc && settings.SetIndexInNamazurc == "1") return check;
+  const bool relative = useNamazurc && settings.RelativePath == "1";
+  const std::vector<std::string>& directories = settings.IndexDirectories;
+  // The same items IndexDirectoryArguments passes; a relative item is still
+  // the whole path here, which is the folder namazu opens.
+  for (size_t i = relative ? 1 : 0; i < directories.size(); ++i) {
+    const std::string& directory = directories[i];
+    if (!directory.empty() && directory.front() == '+') {
+      ++check.Unchecked;
+      continue;
+    }
+    std::string path = ExpandDriveConstant(
+        ExpandProgramRelativePath(directory, programFolder, NativePathStyle), driveConstantList);
+    check.Statuses.push_back(ReadIndexStatus(path));
+    check.Directories.push_back(std::move(path));
+  }
+  return check;
+}
+
+int TIndexDirectoryCheck::Usable() const {
+  int usable = 0;
+  for (const TIndexStatus& status : Statuses) usable += status.State == TIndexState::Index;
+  return usable;
+}
+
+std::string TIndexDirectoryCheck::ProblemText() const {
+  std::string text;
+  for (size_t i = 0; i < Directories.size(); ++i) {
+    const std::string problem = IndexProblemText(Directories[i], Statuses[i]);
+    if (problem.empty()) continue;
+    if (!text.empty()) text += '\n';
+    text += problem;
+  }
+  return text;
+}
+
+std::string TIndexDirectoryCheck::StatusText(std::string_view separator, bool fullNames) const {
+  std::string text;
+  const bool named = Directories.size() > 1;
+  for (size_t i = 0; i < Directories.size(); ++i) {
+    if (i > 0) text += separator;
+    const std::string name =
+        fullNames ? Directories[i] : LastFolderName(Directories[i]);
+    const std::string problem = IndexProblemText(name, Statuses[i]);
+    if (!problem.empty()) {
+      text += problem;  // names the folder itself
+      continue;
+    }
+    if (named) text += name + ": ";
+    text += IndexStatusText(Statuses[i]);
+  }
+  return text;
+}
+
 std::optional<std::string> CheckExtraOptions(const TSettings& settings) {
   const std::vector<std::string> options = SplitArguments(TrimBlanks(settings.namazuOption));
   if (std::optional<std::string> stray = StrayNamazuArgument(options)) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/search/indexstatus.h"
 #include "core/settings/settings.h"
 
 namespace tavirel {
@@ -124,6 +125,29 @@ std::string QuoteFormula(std::string_view formula);
 // The index directory items, each preceded by one blank.
 std::string IndexDirectoryArguments(const TSettings& settings, std::string_view programFolder,
                                     const std::vector<std::string>& driveConstantList);
+
+// The index directories of the search as folders to look at before it runs:
+// each item expanded as the command line expands it. Items that namazu finds
+// under its own default folder ("+name") cannot be looked at here and are
+// only counted; with the directories set in the namazurc there are none.
+struct TIndexDirectoryCheck {
+  std::vector<std::string> Directories;   // the folders looked at
+  std::vector<TIndexStatus> Statuses;     // one per folder
+  int Unchecked = 0;                      // items namazu resolves itself
+  int Usable() const;                     // folders that are indexes
+  // True when nothing the search names can be an index: the search is
+  // refused rather than run for namazu's own message.
+  bool Refused() const { return !Directories.empty() && Unchecked == 0 && Usable() == 0; }
+  // IndexProblemText of every folder that is no index, one a line.
+  std::string ProblemText() const;
+  // IndexStatusText of every index and IndexProblemText of every other
+  // folder; with several folders each is named first (by its last name
+  // only when not `fullNames`, for a narrow place). Items joined by
+  // `separator`.
+  std::string StatusText(std::string_view separator, bool fullNames = true) const;
+};
+TIndexDirectoryCheck CheckIndexDirectories(const TSettings& settings, std::string_view programFolder,
+                                  const std::vector<std::string>& driveConstantList);
 
 // Whether the searcher is asked for undecoded (percent-encoded) file names:
 // namazu (not pnamazu.pl) writing a plain result.

@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -24,10 +25,12 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <chrono>
 #include <optional>
 
 #include "core/process/arguments.h"
 #include "core/indexer/cmdlist.h"
+#include "core/indexer/mknmzprogress.h"
 #include "core/search/mainview.h"
 #include "core/settings/inifile.h"
 #include "core/settings/settings.h"
@@ -344,6 +347,14 @@ void TfrmMakeIndex::BuildPages() {
     btnRunMknmz = NewButton(tabProcess, "btnRunMknmz", QStringLiteral("実行"));
     lblProgress = Named(new QLabel(tabProcess), "lblProgress");
     lblProgress->setMinimumWidth(80);
+    prgMknmz = Named(new QProgressBar(tabProcess), "prgMknmz");
+    prgMknmz->setRange(0, 1000);
+    prgMknmz->setTextVisible(false);
+    prgMknmz->hide();
+    lblMknmzProgress = Named(new QLabel(tabProcess), "lblMknmzProgress");
+    // Wide enough for long counts, so that the bar keeps its length.
+    lblMknmzProgress->setMinimumWidth(lblMknmzProgress->fontMetrics().horizontalAdvance(
+        QStringLiteral("コマンド 99 / 99　文書 99999 / 99999・残り約 999 分")));
     edtProcess = Named(new TBigView(tabProcess), "edtProcess");
     QFont font(QStringLiteral("ＭＳ ゴシック"));
     font.setPixelSize(12);
@@ -363,8 +374,12 @@ void TfrmMakeIndex::BuildPages() {
     line->addWidget(edtCommandLine, 1);
     line->addWidget(btnRunMknmz);
     line->addWidget(lblProgress);
+    auto* progress = new QHBoxLayout;
+    progress->addWidget(prgMknmz, 1);
+    progress->addWidget(lblMknmzProgress);
     auto* page = new QVBoxLayout(tabProcess);
     page->addLayout(line);
+    page->addLayout(progress);
     page->addWidget(edtProcess, 1);
   }
 
@@ -846,20 +861,46 @@ void TfrmMakeIndex::RunCommands(RunSource source) {
   edtCommandLine->setReadOnly(true);
   edtProcess->Clear();
   edtProcess->ClearSelection();
+  prgMknmz->hide();
+  lblMknmzProgress->clear();
 
   QPointer<TfrmMakeIndex> self(this);
+  // mknmz's lines pass a watcher on their way to the view, which reads its
+  // progress from them; the output itself is shown as it comes.
+  QString commandText;  // "コマンド k / K" while the list runs
+  auto showProgress = [this, self, &commandText](const TMknmzProgress& progress) {
+    if (!self) return;
+    const int perMille = MknmzProgressPerMille(progress);
+    prgMknmz->setVisible(perMille >= 0);
+    if (perMille >= 0) prgMknmz->setValue(perMille);
+    QString text = commandText;
+    const QString files = SjisToQString(MknmzProgressText(progress));
+    if (!text.isEmpty() && !files.isEmpty()) text += QStringLiteral("\u3000");
+    lblMknmzProgress->setText(text + files);
+  };
+  TGuardedConsoleView guarded(edtProcess);
+  TMknmzProgressWatcher watcher(
+      guarded,
+      [] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+      },
+      showProgress);
   CommandRunHooks hooks;
-  hooks.beforeLine = [this](int number, int count, const std::string& line) {
+  hooks.beforeLine = [&, this](int number, int count, const std::string& line) {
     lblProgress->setText(QStringLiteral("%1 / %2").arg(number).arg(count));
     lblProgress->repaint();
     edtCommandLine->setText(SjisToQString(line));
     edtCommandLine->repaint();
+    if (source == RunSource::List) commandText = SjisToQString(CommandProgressText(number, count));
+    watcher.Reset();
+    showProgress(watcher.Progress());
     return line;
   };
-  hooks.start = [this](std::string_view command, std::string_view folder, TProcessShowMode mode,
-                       TArgumentCoding coding) {
-    return RunConsoleProcess(command, folder, mode, mode == psmCaptured ? edtProcess : nullptr,
-                             coding);
+  hooks.start = [&, this](std::string_view command, std::string_view folder, TProcessShowMode mode,
+                          TArgumentCoding coding) {
+    return RunConsoleProcessInto(command, folder, mode, mode == psmCaptured ? &watcher : nullptr,
+                                 this, coding);
   };
   try {
     RunCommandList(lines, Settings, hooks);

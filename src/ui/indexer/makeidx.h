@@ -19,6 +19,7 @@ class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QProgressBar;
 class QLineEdit;
 class QListWidget;
 class QMenu;
@@ -102,6 +103,10 @@ class TfrmMakeIndex : public QDialog {
   QLineEdit* edtCommandLine = nullptr;
   QPushButton* btnRunMknmz = nullptr;
   QLabel* lblProgress = nullptr;
+  // mknmz's own progress during a run: the files of the running line and,
+  // for the reserved list, its commands.
+  QProgressBar* prgMknmz = nullptr;
+  QLabel* lblMknmzProgress = nullptr;
   TBigView* edtProcess = nullptr;
   QMenu* pmnu = nullptr;
   QAction* mnuCopy = nullptr;

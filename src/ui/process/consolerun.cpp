@@ -1,59 +1,51 @@
 #include "ui/process/consolerun.h"
 
 #include <QApplication>
-#include <QPointer>
 
 #include "ui/widgets/bigview.h"
 #include "ui/widgets/msgbox.h"
 #include "ui/widgets/qtcodec.h"
 
 namespace tavirel {
-namespace {
 
-// Passes the runner's calls on to the view while it exists: the events
-// handled during a run could otherwise free it under the runner's feet.
-class GuardedView : public IConsoleView {
- public:
-  explicit GuardedView(TBigView* view) : view_(view) {}
-  int LineCount() const override { return view_ ? view_->LineCount() : 0; }
-  void AppendLine(std::string_view line) override {
-    if (view_) view_->AppendLine(line);
-  }
-  void InsertLine(int index, std::string_view line) override {
-    if (view_) view_->InsertLine(index, line);
-  }
-  void ReplaceLine(int index, std::string_view line) override {
-    if (view_) view_->ReplaceLine(index, line);
-  }
-  void ShowLastLine() override {
-    if (view_) view_->ShowLastLine();
-  }
-  int Tag() const override { return view_ ? view_->Tag() : 1; }
-  void SetTag(int tag) override {
-    if (view_) view_->SetTag(tag);
-  }
+TGuardedConsoleView::TGuardedConsoleView(TBigView* view) : view_(view) {}
+int TGuardedConsoleView::LineCount() const { return view_ ? view_->LineCount() : 0; }
+void TGuardedConsoleView::AppendLine(std::string_view line) {
+  if (view_) view_->AppendLine(line);
+}
+void TGuardedConsoleView::InsertLine(int index, std::string_view line) {
+  if (view_) view_->InsertLine(index, line);
+}
+void TGuardedConsoleView::ReplaceLine(int index, std::string_view line) {
+  if (view_) view_->ReplaceLine(index, line);
+}
+void TGuardedConsoleView::ShowLastLine() {
+  if (view_) view_->ShowLastLine();
+}
+int TGuardedConsoleView::Tag() const { return view_ ? view_->Tag() : 1; }
+void TGuardedConsoleView::SetTag(int tag) {
+  if (view_) view_->SetTag(tag);
+}
 
- private:
-  QPointer<TBigView> view_;
-};
-
-}  // namespace
+intptr_t RunConsoleProcessInto(std::string_view commandLine, std::string_view workDir,
+                               TProcessShowMode mode, IConsoleView* output, QWidget* owner,
+                               TArgumentCoding coding) {
+  ConsoleRunCallbacks callbacks;
+  callbacks.processEvents = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); };
+  QPointer<QWidget> parent(owner);
+  callbacks.showMessage = [parent](std::string_view text) {
+    ShowMessageBox(parent ? parent->window() : nullptr, ApplicationTitle(), SjisToQString(text),
+                   QMessageBox::NoIcon, QMessageBox::Ok);
+  };
+  return RunConsoleProcess(commandLine, workDir, mode, output, callbacks, coding);
+}
 
 intptr_t RunConsoleProcess(std::string_view commandLine, std::string_view workDir,
                            TProcessShowMode mode, TBigView* view, TArgumentCoding coding) {
-  ConsoleRunCallbacks callbacks;
-  callbacks.processEvents = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); };
-  QPointer<TBigView> owner(view);
-  callbacks.showMessage = [owner](std::string_view text) {
-    QWidget* parent = owner ? owner->window() : nullptr;
-    ShowMessageBox(parent, ApplicationTitle(), SjisToQString(text), QMessageBox::NoIcon,
-                   QMessageBox::Ok);
-  };
-  if (view == nullptr) {
-    return RunConsoleProcess(commandLine, workDir, mode, nullptr, callbacks, coding);
-  }
-  GuardedView guarded(view);
-  return RunConsoleProcess(commandLine, workDir, mode, &guarded, callbacks, coding);
+  if (view == nullptr)
+    return RunConsoleProcessInto(commandLine, workDir, mode, nullptr, nullptr, coding);
+  TGuardedConsoleView guarded(view);
+  return RunConsoleProcessInto(commandLine, workDir, mode, &guarded, view, coding);
 }
 
 }  // namespace tavirel

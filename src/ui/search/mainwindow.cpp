@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QColor>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QAbstractItemView>
@@ -23,6 +24,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QUrl>
@@ -98,6 +100,8 @@ void TfrmMain::ConnectEvents() {
   }
   cboKeyword->installEventFilter(this);
   cboListCount->installEventFilter(this);
+  cboIndexDir->installEventFilter(this);
+  cboIndexDir->lineEdit()->installEventFilter(this);
 
   for (QAction* item : sortItems_) {
     connect(item, &QAction::triggered, this, [this, item] { mnuSortEarlierClick(item); });
@@ -181,6 +185,8 @@ void TfrmMain::ConnectEvents() {
   connect(edtTextContents, &TTextView::NextDocumentRequested, this, [this] { btnNextClick(); });
   connect(edtTextContents, &TTextView::PreviousDocumentRequested, this,
           [this] { btnPreviousClick(); });
+  connect(edtTextContents, &TTextView::HighlightPositionChanged, this,
+          [this](const QString& text) { stb->showMessage(text); });
 }
 
 void TfrmMain::FormCreate() {
@@ -520,9 +526,46 @@ void TfrmMain::btnSearchClick() {
     ShowMessageBox(this, ErrorCaption, *refused, QMessageBox::Critical);
     return;
   }
+  // A folder that is no index is said before namazu runs; the search goes on
+  // with the others and is refused only when none is left.
+  const TIndexDirectoryCheck check = CheckIndexField();
+  // What the searched indexes hold, beside the page's own status text.
+  // Shortened to leave the page's text its room; the tooltip says it all.
+  lblIndexStatus->setText(lblIndexStatus->fontMetrics().elidedText(
+      SjisToQString(check.StatusText("\x81\x40", false)), Qt::ElideRight,  // "　"
+      lblIndexStatus->maximumWidth()));
+  lblIndexStatus->setToolTip(SjisToQString(check.StatusText("\n")));
+  if (const std::string problems = check.ProblemText(); !problems.empty()) {
+    QString text = SjisToQString(problems);
+    text += check.Refused() ? QStringLiteral("\n\n検索できるインデックスがないため、検索しません。")
+                            : QStringLiteral("\n\nほかのインデックスを検索します。");
+    ShowMessageBox(this, SjisToQString(ErrorCaption), text, QMessageBox::Warning);
+    if (check.Refused()) return;
+  }
   const QString formula = cboKeyword->currentText().trimmed();
   AddQueryToHistory(formula);
   RunSearch(std::string(TrimBlanks(QStringToSjisLossy(formula))));
+}
+
+TIndexDirectoryCheck TfrmMain::CheckIndexField() {
+  TIndexDirectoryCheck check = CheckIndexDirectories(Settings, ProgramFolder(), DriveConstantList);
+  const std::string tip = check.StatusText("\n");
+  cboIndexDir->setToolTip(SjisToQString(tip));
+  return check;
+}
+
+void TfrmMain::UpdateIndexToolTip() {
+  // The box as it reads now, without taking it into the settings.
+  auto field = BoxText(cboIndexDir);
+  if (!field) {
+    const QByteArray utf8 = cboIndexDir->currentText().toUtf8();
+    field = platform::ProgramPathFromNative(std::string_view(utf8.constData(),
+                                                             static_cast<size_t>(utf8.size())));
+  }
+  TSettings settings = Settings;
+  settings.IndexDirectories = ParseIndexDirectoryList(TrimBlanks(*field));
+  const TIndexDirectoryCheck check = CheckIndexDirectories(settings, ProgramFolder(), DriveConstantList);
+  cboIndexDir->setToolTip(SjisToQString(check.StatusText("\n")));
 }
 
 bool TfrmMain::ValidateQuery() {
@@ -667,6 +710,8 @@ void TfrmMain::RunSearch(const std::string& formula) {
     pge->setCurrentWidget(tabResult);
     edtResult->setFocus();
     pgeChange();
+    searchWords_ = ExtractSearchWords(formula);
+    edtResult->SetSearchWords(searchWords_);
     edtResult->ShowResultFile(ResultFilePath, SettingsInt(Settings.FileNameBlankLineNext, 0),
                               SettingsInt(Settings.FileNameSpaceFromEnd, 0),
                               !mnuColored->isChecked(), UndecodedFileNames(Settings));
@@ -704,6 +749,10 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
       btnSearchClick();
       return true;
     }
+  }
+  if (event->type() == QEvent::ToolTip &&
+      (watched == cboIndexDir || watched == cboIndexDir->lineEdit())) {
+    UpdateIndexToolTip();  // read when it is shown: an index changes under the box
   }
   if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
     const auto* focus = static_cast<QFocusEvent*>(event);
@@ -888,6 +937,7 @@ void TfrmMain::OpenHitAsText(int index) {
   pnlSubject->repaint();
   CurrentHitIndex = index;
 
+  edtTextContents->ClearHighlights();
   edtTextContents->clear();
   edtTextContents->SetDocumentPath(CurrentDocumentPath);
   pge->setCurrentWidget(tabTextDoc);
@@ -903,6 +953,7 @@ void TfrmMain::OpenHitAsText(int index) {
     return;
   }
   edtTextContents->ShowText(document.Text.Text, document.Text.Encoding, document.Text.BodyLine);
+  edtTextContents->HighlightWords(searchWords_);
 }
 
 void TfrmMain::OpenHitAsHTML(int index) {
@@ -927,7 +978,8 @@ void TfrmMain::OpenHitAsHTML(int index) {
       // WebBrowser1BeforeNavigate2. The fragment takes the view to its anchor.
       pge->setCurrentWidget(tabHTMLDoc);
       WebBrowser1->SetTag(1);
-      WebBrowser1->Navigate(CurrentDocumentPath);
+      markPageWords_ = true;
+      if (!WebBrowser1->Navigate(CurrentDocumentPath)) markPageWords_ = false;
       pgeChange();
       break;
   }
@@ -983,6 +1035,27 @@ void TfrmMain::WebBrowser1DocumentComplete(const QString& /*url*/) {
   const TDocumentCompleteAction action = DocumentCompleteRule(WebBrowser1->Tag());
   if (action.FocusDocument) WebBrowser1->FocusDocument();
   WebBrowser1->SetTag(action.NewTag);
+  MarkWordsInPage();
+}
+
+void TfrmMain::MarkWordsInPage() {
+  // Only the page of a hit is marked; a link followed from it, the result
+  // page and the help pages are shown plain.
+  const bool mark = markPageWords_ && !searchWords_.empty();
+  markPageWords_ = false;
+  QList<QTextEdit::ExtraSelection> marks;
+  if (mark) {
+    const TWordFinder finder(searchWords_);
+    for (const TCharRange& range : FindWordsInDocument(*WebBrowser1->document(), finder)) {
+      QTextEdit::ExtraSelection one;
+      one.cursor = QTextCursor(WebBrowser1->document());
+      one.cursor.setPosition(static_cast<int>(range.Start));
+      one.cursor.setPosition(static_cast<int>(range.End), QTextCursor::KeepAnchor);
+      one.format.setBackground(QColor(0xFF, 0xE0, 0x80));
+      marks.append(one);
+    }
+  }
+  WebBrowser1->setExtraSelections(marks);
 }
 
 QString TfrmMain::PageStatusText() const {

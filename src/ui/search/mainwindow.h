@@ -14,6 +14,7 @@
 #include "core/search/document.h"
 #include "core/search/mainview.h"
 #include "core/search/searchcmd.h"
+#include "core/search/searchwords.h"
 
 class QAction;
 class QActionGroup;
@@ -79,6 +80,7 @@ class TfrmMain : public QMainWindow {
   QPushButton* btnNextW = nullptr;
   THtmlView* WebBrowser1 = nullptr;
   QStatusBar* stb = nullptr;
+  QLabel* lblIndexStatus = nullptr;  // in stb: the searched indexes' status
   QMenu* pmnu = nullptr;
   QAction* mnuCopy = nullptr;
   TMRUManager* MRUManager = nullptr;
@@ -282,6 +284,12 @@ class TfrmMain : public QMainWindow {
   // Adds the text as the newest recent directory and to the box's list.
   void AddToRecentDirectories(const std::string& text);
   void ShowCurrentHitInList();
+  // The index directories of the box as they are now, looked at; the box's
+  // tooltip says what each one holds.
+  TIndexDirectoryCheck CheckIndexField();
+  void UpdateIndexToolTip();
+  // Marks the search words in the page the HTML view has just loaded.
+  void MarkWordsInPage();
 
   std::vector<QAction*> sortItems_;   // in the order of cboSortType's items
   bool shown_ = false;
@@ -291,6 +299,10 @@ class TfrmMain : public QMainWindow {
   bool recentLoaded_ = false;
   bool shellOpenFailed_ = false;
   bool hitOpenedFromList_ = false;  // CurrentHitIndex names a hit of the shown list
+  // The words of the formula whose hits the result list shows (not of what
+  // the formula box holds now); marked in the hits opened from it.
+  std::vector<TSearchWord> searchWords_;
+  bool markPageWords_ = false;      // the page being loaded is a hit
 };
 
 }  // namespace tavirel

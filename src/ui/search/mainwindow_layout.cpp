@@ -209,6 +209,12 @@ void TfrmMain::CreateControls() {
   stb->setObjectName(QStringLiteral("stb"));
   stb->setFixedHeight(StatusBarHeight);
   stb->setSizeGripEnabled(false);
+  // What the searched indexes hold, at the right beside the page's text.
+  lblIndexStatus = new QLabel(stb);
+  lblIndexStatus->setObjectName(QStringLiteral("lblIndexStatus"));
+  lblIndexStatus->setMaximumWidth(lblIndexStatus->fontMetrics().horizontalAdvance(
+      QStringLiteral("文書 99999 件、更新 2000/01/01 00:00、インデックスを更新中です")));
+  stb->addPermanentWidget(lblIndexStatus);
   setStatusBar(stb);
 
   pmnu = new QMenu(this);

@@ -163,6 +163,9 @@ bool TResultView::ShowResultFile(const std::string& path, int fileNameBlankLineN
   }
   ResultListParse parse = ParseResultText(bytes, fileNameBlankLineNext, fileNameSpaceFromEnd);
   std::string().swap(bytes);
+  const std::vector<TCharRange> wordOffsets =
+      searchWords_.empty() ? std::vector<TCharRange>{}
+                           : FindWordsInSummaries(parse, TWordFinder(searchWords_));
   const QString viewText = ViewTextFromResultText(parse.Text);
   std::string().swap(parse.Text);
 
@@ -170,6 +173,7 @@ bool TResultView::ShowResultFile(const std::string& path, int fileNameBlankLineN
   kinds_ = std::move(parse.ResultCharKinds);
   colored_ = colored;
   LoadViewText(viewText);
+  SetWordMarks(wordOffsets);
   // Loading moved the caret before the line table was rebuilt: mark anew.
   markedHit_ = -1;
   MarkCurrentHit(hits_.empty() ? -1 : FindHitAt(hits_, CaretOffset()));
@@ -194,6 +198,7 @@ void TResultView::SetMessageText(const QString& text) {
 
 void TResultView::ResetState() {
   markedHit_ = -1;
+  wordMarks_.clear();
   setExtraSelections({});
   hits_.clear();
   kinds_.clear();
@@ -310,7 +315,7 @@ void TResultView::paintEvent(QPaintEvent* event) {
 // title and file-name characters. Bold text may wrap differently, so each
 // block is laid out again with its formats before the next one is placed.
 void TResultView::FormatVisibleBlocks() {
-  if (!colored_ || kinds_.empty()) return;
+  if ((!colored_ || kinds_.empty()) && wordMarks_.empty()) return;
   static const QTextCharFormat titleFormat = TitleFormat();
   static const QTextCharFormat uriFormat = UriFormat();
 
@@ -325,8 +330,9 @@ void TResultView::FormatVisibleBlocks() {
       blockFormatted_[index] = 1;
       const size_t start = static_cast<size_t>(lineStarts_[index]);
       const size_t length = static_cast<size_t>(lineStarts_[index + 1] - lineStarts_[index] - 2);
-      const size_t end = std::min(start + length, kinds_.size());
+      const size_t end = colored_ ? std::min(start + length, kinds_.size()) : start;
       QList<QTextLayout::FormatRange> ranges;
+      AddWordMarkFormats(block, ranges);
       for (size_t i = start; i < end;) {
         const uint8_t kind = kinds_[i];
         size_t j = i + 1;
@@ -346,6 +352,39 @@ void TResultView::FormatVisibleBlocks() {
     top += blockBoundingRect(block).height();
     block = block.next();
     ++number;
+  }
+}
+
+// ---- Word marks ------------------------------------------------------------------
+
+void TResultView::SetWordMarks(const std::vector<TCharRange>& offsets) {
+  wordMarks_.clear();
+  wordMarks_.reserve(offsets.size());
+  for (const TCharRange& range : offsets) {
+    const int start = ViewPositionFromOffset(static_cast<int32_t>(range.Start));
+    const int end = ViewPositionFromOffset(static_cast<int32_t>(range.End));
+    if (end > start) wordMarks_.push_back(TCharRange{start, end});
+  }
+}
+
+void TResultView::AddWordMarkFormats(const QTextBlock& block,
+                                     QList<QTextLayout::FormatRange>& ranges) const {
+  if (wordMarks_.empty()) return;
+  static const QTextCharFormat markFormat = [] {
+    QTextCharFormat format;
+    format.setBackground(QColor(0xFF, 0xE0, 0x80));
+    return format;
+  }();
+  const int64_t blockStart = block.position();
+  const int64_t blockEnd = blockStart + block.length() - 1;
+  // The first mark that ends inside or after the block.
+  auto it = std::lower_bound(wordMarks_.begin(), wordMarks_.end(), blockStart,
+                             [](const TCharRange& mark, int64_t at) { return mark.End <= at; });
+  for (; it != wordMarks_.end() && it->Start < blockEnd; ++it) {
+    const int64_t start = std::max(it->Start, blockStart);
+    const int64_t end = std::min(it->End, blockEnd);
+    ranges.append(QTextLayout::FormatRange{static_cast<int>(start - blockStart),
+                                           static_cast<int>(end - start), markFormat});
   }
 }
 

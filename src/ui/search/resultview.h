@@ -15,6 +15,8 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QString>
 
 #include <cstdint>
@@ -22,6 +24,7 @@
 #include <vector>
 
 #include "core/search/resultlist.h"
+#include "core/search/searchwords.h"
 #include "core/settings/settings.h"
 
 class QKeyEvent;
@@ -47,6 +50,12 @@ class TResultView : public QPlainTextEdit {
                       int fileNameSpaceFromEnd, bool colored, bool fileNamesEncoded = false);
   // The same with FileNameBlankLineNext and FileNameSpaceFromEnd from `settings`.
   bool ShowResultFile(const std::string& path, const TSettings& settings, bool colored);
+
+  // The words of the formula the next result file answers: ShowResultFile
+  // marks them in the hits' summaries with a soft background.
+  void SetSearchWords(std::vector<TSearchWord> words) { searchWords_ = std::move(words); }
+  // The marked words in view positions, sorted and not overlapping.
+  const std::vector<TCharRange>& WordMarks() const { return wordMarks_; }
 
   void ClearResults();                       // text, hits and char kinds emptied
   void SetMessageText(const QString& text);  // a text that is no result list; no hits
@@ -102,6 +111,10 @@ class TResultView : public QPlainTextEdit {
   void RebuildLineTable();
   bool UpdatePointer(const QPoint& viewportPoint);
   void FormatVisibleBlocks();
+  // Takes the word marks found in result offsets into view positions.
+  void SetWordMarks(const std::vector<TCharRange>& offsets);
+  // The word marks that fall in `block`, added to its formats.
+  void AddWordMarkFormats(const QTextBlock& block, QList<QTextLayout::FormatRange>& ranges) const;
   void MoveCaretToFirstVisibleLine();
 
   std::vector<SearchHit> hits_;
@@ -114,6 +127,8 @@ class TResultView : public QPlainTextEdit {
   bool colored_ = false;
   bool handShown_ = false;
   int markedHit_ = -1;
+  std::vector<TSearchWord> searchWords_;
+  std::vector<TCharRange> wordMarks_;       // view positions
 };
 
 }  // namespace tavirel

@@ -1,5 +1,6 @@
 #include "core/search/searchcmd.h"
 #include "core/process/cmdline.h"
+#include "support/testsupport.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -550,6 +551,60 @@ TEST(SearchCommand, SettingsValuesStayTheirOwnArguments) {
     const std::vector<std::string> after(dashes + 2, args.end());
     EXPECT_EQ(after, c.expected.empty() ? std::vector<std::string>{"/var/lib/namazu/index"}
                                         : c.expected);
+  }
+}
+
+// Which folders are looked at before a search, and when it is refused.
+TEST(SearchCommand, IndexFoldersCheckedBeforeTheSearch) {
+  testsupport::TempDir root("tavirel-idxcheck");
+  std::filesystem::create_directories(root.File("plain"));
+  std::filesystem::create_directories(root.File("index"));
+  for (const char* name : {"NMZ.i", "NMZ.ii", "NMZ.w", "NMZ.wi", "NMZ.t"})
+    root.Write(std::string("index/") + name, "x");
+  const std::string index = root.File("index"), plain = root.File("plain");
+  struct Case {
+    const char* name;
+    std::vector<std::string> directories;
+    const char* useNamazurc;
+    const char* setInNamazurc;
+    const char* relative;
+    size_t checked;
+    int unchecked;
+    int usable;
+    bool refused;
+  };
+  const Case cases[] = {
+      {"an index", {index}, "0", "0", "0", 1, 0, 1, false},
+      {"an index and a plain folder", {index, plain}, "0", "0", "0", 2, 0, 1, false},
+      {"only a plain folder", {plain}, "0", "0", "0", 1, 0, 0, true},
+      {"a missing folder", {index + "-gone"}, "0", "0", "0", 1, 0, 0, true},
+      {"a default-folder item is namazu's", {plain, "+other"}, "0", "0", "0", 1, 1, 0, false},
+      {"folders set in the namazurc", {plain}, "1", "1", "0", 0, 0, 0, false},
+      {"relative: the base is not searched", {plain, index}, "1", "0", "1", 1, 0, 1, false},
+  };
+  for (const Case& c : cases) {
+    TSettings settings = DefaultSettings();
+    settings.IndexDirectories = c.directories;
+    settings.UseNamazurc = c.useNamazurc;
+    settings.SetIndexInNamazurc = c.setInNamazurc;
+    settings.RelativePath = c.relative;
+    const TIndexDirectoryCheck check = CheckIndexDirectories(settings, "/opt/tavirel", NoDrives);
+    EXPECT_EQ(check.Directories.size(), c.checked) << c.name;
+    EXPECT_EQ(check.Unchecked, c.unchecked) << c.name;
+    EXPECT_EQ(check.Usable(), c.usable) << c.name;
+    EXPECT_EQ(check.Refused(), c.refused) << c.name;
+    // The short form names the folders by their last name only.
+    const std::string shortText = check.StatusText(" | ", false);
+    EXPECT_EQ(shortText.find(root.path()), std::string::npos) << shortText;
+    if (c.checked == 2) {
+      EXPECT_NE(shortText.find(": plain"), std::string::npos) << shortText;
+    }
+    // Every folder that is no index is named in the message, and only those.
+    const std::string problems = check.ProblemText();
+    for (size_t i = 0; i < check.Directories.size(); ++i) {
+      const bool bad = check.Statuses[i].State != TIndexState::Index;
+      EXPECT_EQ(problems.find(check.Directories[i]) != std::string::npos, bad) << c.name;
+    }
   }
 }
 
