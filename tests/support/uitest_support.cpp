@@ -9,7 +9,7 @@
 namespace tavirel::uitest {
 
 void AnswerNextBox(BoxSeen* seen, QMessageBox::StandardButton button, int attempts) {
-  QTimer::singleShot(20, [=] {
+  QTimer::singleShot(20, &seen->waiting, [=] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr) {
       if (attempts > 0) AnswerNextBox(seen, button, attempts - 1);

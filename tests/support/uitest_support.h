@@ -22,11 +22,13 @@ class UrlRecorder : public QObject {
   void open(const QUrl& url) { urls.append(url); }
 };
 
-// What the answered message box showed.
+// What the answered message box showed. A wait for a box that never came
+// ends with the object, so it never writes into a test that has returned.
 struct BoxSeen {
   bool seen = false;
   QString title, text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QObject waiting;  // the context of the pending check
 };
 
 // Waits for the next modal message box (checking every 20 ms, `attempts`

@@ -269,16 +269,17 @@ void TestMakeIndex::listEditing() {
   TfrmMakeIndex window;
   QVERIFY(ShowActive(window));
   window.pgeMknmz->setCurrentWidget(window.tabCmdlineList);
-  auto add = [&](const QString& text, QMessageBox::StandardButton answer = QMessageBox::NoButton) {
-    BoxSeen box;
-    if (answer != QMessageBox::NoButton) AnswerNextBox(&box, answer);
+  auto add = [&](const QString& text, QMessageBox::StandardButton answer = QMessageBox::NoButton,
+                 BoxSeen* seen = nullptr) {
+    BoxSeen unused;
+    if (answer != QMessageBox::NoButton) AnswerNextBox(seen ? seen : &unused, answer);
     window.edtCmdlineEdit->setText(text);
     QTest::mouseClick(window.btnCmdlineAdd, Qt::LeftButton);
-    return box;
   };
   add(QStringLiteral("  *mknmz a  "));
   add(QStringLiteral("   "));  // nothing
-  BoxSeen box = add(QStringLiteral("*MKNMZ A"), QMessageBox::No);
+  BoxSeen box;
+  add(QStringLiteral("*MKNMZ A"), QMessageBox::No, &box);
   QVERIFY(box.seen);
   QCOMPARE(box.title, QStringLiteral("確認"));
   QCOMPARE(box.text, QStringLiteral("同じコマンドラインが存在します。\n追加してもよろしいですか？"));
