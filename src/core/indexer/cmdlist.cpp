@@ -13,63 +13,93 @@ bool Quoted(std::string_view text) {
   return text.size() >= 2 && text.front() == '"' && text.back() == '"';
 }
 
-// *delete "FOLDER", "MASK" (or "FOLDER","MASK"): the files of that one
-// folder whose names match the mask; folders, hidden files and everything
-// below the folder are never touched.
-void DeleteMatchingFiles(std::string_view args) {
-  if (!Quoted(args)) return;
+// *delete "FOLDER", "MASK" (or "FOLDER","MASK"): false unless both parts are
+// there and not empty.
+bool ParseDeleteArguments(std::string_view args, std::string& folder, std::string& mask) {
+  if (!Quoted(args)) return false;
   std::string_view separator = "\", \"";
   size_t at = args.find(separator);
   if (at == args.npos) {
     separator = "\",\"";
     at = args.find(separator);
   }
-  if (at == args.npos || at == 0) return;
+  if (at == args.npos || at == 0) return false;
   const size_t maskStart = at + separator.size();
-  if (maskStart >= args.size()) return;  // the separator's quote is the final one
-  const std::string folder(args.substr(1, at - 1));
-  const std::string mask(args.substr(maskStart, args.size() - 1 - maskStart));
-  if (folder.empty() || mask.empty()) return;
-  const std::string prefix = AddTrailingBackslash(folder, NativePathStyle);
-  for (const std::string& name : platform::ListFiles(folder, mask)) {
-    platform::DeleteFile(prefix + name);
-  }
+  if (maskStart >= args.size()) return false;  // the separator's quote is the final one
+  folder = std::string(args.substr(1, at - 1));
+  mask = std::string(args.substr(maskStart, args.size() - 1 - maskStart));
+  return !folder.empty() && !mask.empty();
 }
 
 }  // namespace
 
-std::string ExpandCommandLine(std::string_view line, const TSettings& settings) {
-  if (TrimBlanks(line).empty()) return {};
-  if (line.front() == '!') return std::string(line.substr(1));
-  if (line.front() != '*') return {};
+TReservedLine ParseReservedLine(std::string_view line) {
+  TReservedLine result;
+  if (TrimBlanks(line).empty()) return result;
+  if (line.front() == '!') {
+    result.Kind = TReservedKind::Command;
+    result.Text = std::string(line.substr(1));
+    return result;
+  }
+  if (line.front() != '*') return result;
 
   const std::string_view rest = line.substr(1);
   const size_t blank = rest.find(' ');
   const std::string_view word = rest.substr(0, blank);
   const std::string_view args =
       blank == rest.npos ? std::string_view() : TrimBlanks(rest.substr(blank + 1));
-  if (args.empty()) return {};
+  if (args.empty()) return result;
 
   if (word == "mknmz") {
-    // The stored default options (mknmzOption) are not part of the line: the
-    // reserved line carries every option itself.
-    std::string command = QuoteProgram(settings.PerlPath) + " " + QuoteArgument(settings.mknmzPath) + " ";
-    command += args;
-    return command;
+    result.Kind = TReservedKind::Mknmz;
+    result.Text = std::string(args);
+  } else if (word == "mkdir") {
+    result.Folder = StripQuotes(args);
+    if (!result.Folder.empty()) result.Kind = TReservedKind::Mkdir;
+  } else if (word == "delete") {
+    std::string folder, mask;
+    if (ParseDeleteArguments(args, folder, mask)) {
+      result.Kind = TReservedKind::Delete;
+      result.Folder = std::move(folder);
+      result.Mask = std::move(mask);
+    }
+  } else if (word == "chdir") {
+    if (Quoted(args) && args.size() >= 3) {
+      result.Kind = TReservedKind::Chdir;
+      result.Folder = std::string(args.substr(1, args.size() - 2));
+    }
   }
-  if (word == "mkdir") {
-    const std::string folder = StripQuotes(args);
-    if (!folder.empty() && !platform::DirectoryExists(folder)) platform::CreateFolders(folder);
-    return {};
-  }
-  if (word == "delete") {
-    DeleteMatchingFiles(args);
-    return {};
-  }
-  if (word == "chdir") {
-    if (Quoted(args) && args.size() >= 3)
-      platform::SetCurrentFolder(args.substr(1, args.size() - 2));
-    return {};
+  return result;
+}
+
+std::string ExpandCommandLine(std::string_view line, const TSettings& settings) {
+  const TReservedLine reserved = ParseReservedLine(line);
+  switch (reserved.Kind) {
+    case TReservedKind::Command:
+      return reserved.Text;
+    case TReservedKind::Mknmz:
+      // The stored default options (mknmzOption) are not part of the line:
+      // the reserved line carries every option itself.
+      return QuoteProgram(settings.PerlPath) + " " + QuoteArgument(settings.mknmzPath) + " " +
+             reserved.Text;
+    case TReservedKind::Mkdir:
+      if (!platform::DirectoryExists(reserved.Folder)) platform::CreateFolders(reserved.Folder);
+      return {};
+    case TReservedKind::Delete: {
+      // Only the files of that one folder whose names match the mask:
+      // folders, hidden files and everything below the folder are never
+      // touched.
+      const std::string prefix = AddTrailingBackslash(reserved.Folder, NativePathStyle);
+      for (const std::string& name : platform::ListFiles(reserved.Folder, reserved.Mask)) {
+        platform::DeleteFile(prefix + name);
+      }
+      return {};
+    }
+    case TReservedKind::Chdir:
+      platform::SetCurrentFolder(reserved.Folder);
+      return {};
+    case TReservedKind::None:
+      break;
   }
   return {};
 }

@@ -54,6 +54,20 @@ inline constexpr std::string_view SaveFailedMessage =
 
 // ---- The line language --------------------------------------------------------
 
+// What a reserved line asks for, read without doing anything.
+enum class TReservedKind { None, Command, Mknmz, Mkdir, Delete, Chdir };
+struct TReservedLine {
+  TReservedKind Kind = TReservedKind::None;
+  std::string Text;    // "!": the command line; "*mknmz": its arguments
+  std::string Folder;  // "*mkdir", "*delete", "*chdir"
+  std::string Mask;    // "*delete"
+};
+// Reads one reserved line. Words are case-sensitive; a line that starts with
+// a blank, an unknown word, a word without arguments and a "*delete" or
+// "*chdir" whose arguments are not in the quoted form are None.
+TReservedLine ParseReservedLine(std::string_view line);
+
+
 // Interprets one reserved line: performs the folder actions of "*mkdir",
 // "*delete" and "*chdir" at once (their failures are ignored) and returns
 // the command line to start, or "" when there is none.

@@ -174,6 +174,40 @@ TEST(CommandListFile, SavesAtomicallyAndRefusesOddFiles) {
   }
 }
 
+// What a reserved line asks for, read without doing it. A line that is not
+// acted on carries nothing (a fuzz finding: a "*delete" with an empty mask
+// kept its folder).
+TEST(ReservedLine, ParsedWithoutSideEffects) {
+  struct Case {
+    const char* line;
+    TReservedKind kind;
+    const char* text;
+    const char* folder;
+    const char* mask;
+  };
+  const Case cases[] = {
+      {"!ls -l", TReservedKind::Command, "ls -l", "", ""},
+      {"*mknmz  --all \"/d\" ", TReservedKind::Mknmz, "--all \"/d\"", "", ""},
+      {"*mkdir \"/a b\"", TReservedKind::Mkdir, "", "/a b", ""},
+      {"*delete \"/i\", \"NMZ.*\"", TReservedKind::Delete, "", "/i", "NMZ.*"},
+      {"*delete \"/i\",\"*\"", TReservedKind::Delete, "", "/i", "*"},
+      {"*delete \"/i\", \"\"", TReservedKind::None, "", "", ""},
+      {"*delete /i, NMZ.*", TReservedKind::None, "", "", ""},
+      {"*chdir \"/w\"", TReservedKind::Chdir, "", "/w", ""},
+      {"*chdir /w", TReservedKind::None, "", "", ""},
+      {" *mknmz --all", TReservedKind::None, "", "", ""},
+      {"*MKNMZ --all", TReservedKind::None, "", "", ""},
+      {"*mknmz", TReservedKind::None, "", "", ""},
+  };
+  for (const Case& c : cases) {
+    const TReservedLine read = ParseReservedLine(c.line);
+    EXPECT_EQ(read.Kind, c.kind) << c.line;
+    EXPECT_EQ(read.Text, c.text) << c.line;
+    EXPECT_EQ(read.Folder, c.folder) << c.line;
+    EXPECT_EQ(read.Mask, c.mask) << c.line;
+  }
+}
+
 TEST(CommandListFile, SavedListsAreTidy) {
   EXPECT_EQ(TidyCommandList({"  a  ", "", " \t ", "b"}), (Lines{"a", "b"}));
   EXPECT_EQ(FirstCommandLine("  *mknmz a  \r\n*mknmz b"), "*mknmz a");

@@ -4,7 +4,7 @@
 // Each writer of the table runs in a child process that is killed after a
 // random delay spread over the time one write takes; the file is then
 // compared with the old and the new bytes. A writer that the program gains
-// (the command list files of the index creation window) is one more row.
+// is one more row.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/indexer/cmdlist.h"
 #include "core/search/mainview.h"
 #include "core/settings/settings.h"
 #include "platform/platform.h"
@@ -66,6 +67,12 @@ std::vector<Writer> Writers() {
          TWindowPlacement placement;
          placement.NormPos[2] = 800;
          WriteRecentAndPlacement(path, {"\"/a\" \"/b\"", "/c"}, &placement, "Window");
+       }},
+      {"command list save", FormatCommandList(std::vector<std::string>(4000, std::string(200, 'o'))),
+       [](const std::string& path) {
+         std::string message;
+         SaveCommandListFile(path, std::vector<std::string>(4000, "*mknmz " + std::string(193, 'n')),
+                             message);
        }},
   };
 }
