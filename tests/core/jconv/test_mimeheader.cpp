@@ -40,36 +40,8 @@ class ExactBuffer {
   std::unique_ptr<char[]> data_;
 };
 
-// Test-side encoder, used to build encoded words and for round trips.
-std::string EncodeBase64(std::string_view bytes) {
-  static const char* alphabet =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string r;
-  size_t i = 0;
-  for (; i + 2 < bytes.size(); i += 3) {
-    const unsigned v = (static_cast<unsigned char>(bytes[i]) << 16) |
-                       (static_cast<unsigned char>(bytes[i + 1]) << 8) |
-                       static_cast<unsigned char>(bytes[i + 2]);
-    for (int shift : {18, 12, 6, 0}) r += alphabet[(v >> shift) & 63];
-  }
-  if (bytes.size() - i == 1) {
-    const unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
-    r += alphabet[(v >> 18) & 63];
-    r += alphabet[(v >> 12) & 63];
-    r += "==";
-  } else if (bytes.size() - i == 2) {
-    const unsigned v = (static_cast<unsigned char>(bytes[i]) << 16) |
-                       (static_cast<unsigned char>(bytes[i + 1]) << 8);
-    r += alphabet[(v >> 18) & 63];
-    r += alphabet[(v >> 12) & 63];
-    r += alphabet[(v >> 6) & 63];
-    r += '=';
-  }
-  return r;
-}
-
 std::string Word(std::string_view bytes) {
-  return "=?ISO-2022-JP?B?" + EncodeBase64(bytes) + "?=";
+  return "=?ISO-2022-JP?B?" + testsupport::EncodeBase64(bytes) + "?=";
 }
 
 // ---------------------------------------------------------------------------
@@ -111,9 +83,9 @@ TEST(DecodeBase64, RoundTripsEveryLengthAndByte) {
   for (size_t length = 0; length < 300; ++length) {
     std::string bytes;
     for (size_t i = 0; i < length; ++i) bytes += static_cast<char>(rng() & 0xFF);
-    ASSERT_EQ(Hex(DecodeBase64(EncodeBase64(bytes))), Hex(bytes)) << length;
+    ASSERT_EQ(Hex(DecodeBase64(testsupport::EncodeBase64(bytes))), Hex(bytes)) << length;
     // The same without the pad characters: a short last group.
-    std::string unpadded = EncodeBase64(bytes);
+    std::string unpadded = testsupport::EncodeBase64(bytes);
     while (!unpadded.empty() && unpadded.back() == '=') unpadded.pop_back();
     ExactBuffer buffer(unpadded);
     ASSERT_EQ(Hex(DecodeBase64(buffer.view())), Hex(bytes)) << length;
