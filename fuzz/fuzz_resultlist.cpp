@@ -1,13 +1,16 @@
 // The result list parse: every offset lies inside the text, every title and
 // file name is exactly the text at its offsets and is marked so in the
-// character kinds, and nothing else is marked. The first input byte chooses
+// character kinds, and nothing else is marked; the result list's index of the
+// same file (TResultText) holds its properties. The first input byte chooses
 // the two parsing settings, the rest is the result file.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "core/search/resultlist.h"
+#include "core/search/resulttext.h"
 #include "fuzzsupport.h"
+#include "support/resultpieces.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tavirel;
@@ -49,5 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   Check(expected == parse.ResultCharKinds, "kinds mark exactly the titles and file names",
         parse.Text);
+  const std::string pieces =
+      testsupport::CheckResultPieces(TResultText(std::string(input)), parse);
+  Check(pieces.empty(), "result text pieces", pieces, parse.Text);
   return 0;
 }

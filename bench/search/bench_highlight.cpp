@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
     size_t marks = 0, plain = 0;
     for (int r = 0; r < runs; ++r) {
       auto t0 = Clock::now();
-      marks = FindWordsInSummaries(parse, TWordFinder(words)).size();
+      marks = FindWordsInSummaries(parse.Text, parse.Hits, TWordFinder(words)).size();
       auto t1 = Clock::now();
       plain = PlainSearch(parse.Text, needles);
       auto t2 = Clock::now();

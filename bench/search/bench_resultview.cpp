@@ -6,20 +6,15 @@
 //   plain text        setPlainText of the decoded file, no colours (reference)
 //   ShowResultFile    read, recognise, load and colour (the result list)
 //   ... uncoloured    the same with colours off
-//   full highlighter  the alternative design: a QSyntaxHighlighter that
-//                     formats every block once when the text is loaded
 // and then how quickly the list answers N, P and Space on that text.
 //
 // Usage: bench_resultview [result file]   (default: the shared result-10k.txt)
 
-#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QSyntaxHighlighter>
-#include <QTextBlock>
 
 #include <algorithm>
 #include <cstdio>
@@ -43,8 +38,7 @@ using namespace tavirel;
 
 constexpr int kRuns = 5;
 
-void Settle(QPlainTextEdit& view) {
-  view.document()->documentLayout();
+void Settle(QAbstractScrollArea& view) {
   view.viewport()->repaint();
   QApplication::processEvents();
   view.viewport()->repaint();
@@ -63,42 +57,6 @@ double BestOf(const std::function<void()>& reset, const std::function<void()>& r
   }
   return best;
 }
-
-// Formats a whole document once, looking every block's characters up in the
-// char kinds of the parse.
-class FullHighlighter : public QSyntaxHighlighter {
- public:
-  FullHighlighter(const std::vector<uint8_t>& kinds, const std::vector<int32_t>& lineStarts)
-      : QSyntaxHighlighter(static_cast<QObject*>(nullptr)), kinds_(kinds), lineStarts_(lineStarts) {
-    title_.setForeground(QColor(0, 0, 255));
-    title_.setFontWeight(QFont::Bold);
-    title_.setFontUnderline(true);
-    uri_.setForeground(QColor(0, 128, 128));
-  }
-
- protected:
-  void highlightBlock(const QString& text) override {
-    const auto line = static_cast<size_t>(currentBlock().blockNumber());
-    if (line >= lineStarts_.size()) return;
-    const size_t start = static_cast<size_t>(lineStarts_[line]);
-    const size_t end = std::min(start + static_cast<size_t>(text.size()), kinds_.size());
-    for (size_t i = start; i < end;) {
-      size_t j = i + 1;
-      while (j < end && kinds_[j] == kinds_[i]) ++j;
-      if (kinds_[i] != 0) {
-        setFormat(static_cast<int>(i - start), static_cast<int>(j - i),
-                  kinds_[i] == CharKindTitle ? title_ : uri_);
-      }
-      i = j;
-    }
-  }
-
- private:
-  const std::vector<uint8_t>& kinds_;
-  const std::vector<int32_t>& lineStarts_;
-  QTextCharFormat title_;
-  QTextCharFormat uri_;
-};
 
 void SendKey(QWidget* widget, int key, const QString& text) {
   QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
@@ -134,7 +92,6 @@ int main(int argc, char** argv) {
     return 1;
   }
   const QString decoded = SjisToQString(bytes);
-  const ResultListParse parse = ParseResultText(bytes, 2, 2);
 
   TResultView view;
   view.resize(900, 700);
@@ -173,33 +130,14 @@ int main(int argc, char** argv) {
   const size_t marks = view.WordMarks().size();
   view.SetSearchWords({});
 
-  // The alternative: format every block up front.
-  std::vector<int32_t> lineStarts;
-  const double highlighterMs = BestOf([&] { plain.clear(); }, [&] {
-    plain.setPlainText(decoded);
-    lineStarts.clear();
-    int32_t offset = 0;
-    for (QTextBlock block = plain.document()->begin(); block.isValid(); block = block.next()) {
-      lineStarts.push_back(offset);
-      offset += block.length() + 1;
-    }
-    FullHighlighter highlighter(parse.ResultCharKinds, lineStarts);
-    highlighter.setDocument(plain.document());
-    highlighter.rehighlight();
-    Settle(plain);
-    highlighter.setDocument(nullptr);
-  });
-
   std::printf("result file            %s\n", path.c_str());
-  std::printf("size                   %zu bytes, %d lines, %d hits%s\n", bytes.size(),
-              view.document()->blockCount(), hits, found ? "" : " (no hit list found)");
+  std::printf("size                   %zu bytes, %d hits%s\n", bytes.size(), hits,
+              found ? "" : " (no hit list found)");
   std::printf("plain text (reference) %8.1f ms\n", plainMs);
   std::printf("ShowResultFile         %8.1f ms   ratio %.2f\n", coloredMs, coloredMs / plainMs);
   std::printf("... uncoloured         %8.1f ms   ratio %.2f\n", uncoloredMs, uncoloredMs / plainMs);
   std::printf("... with 16 words     %8.1f ms   ratio %.2f (%zu marks)\n", markedMs,
               markedMs / plainMs, marks);
-  std::printf("full highlighter       %8.1f ms   ratio %.2f (alternative, not used)\n",
-              highlighterMs, highlighterMs / plainMs);
 
   // Responsiveness on the loaded list.
   view.ShowResultFile(path, 2, 2, true);

@@ -87,50 +87,19 @@ Occurrence FindNthFromEndImpl(std::string_view line, char ch, int n, bool single
   return found;
 }
 
-struct Line {
-  uint32_t Begin;    // byte position in the input
-  uint32_t Length;   // bytes, without the line break
-  int32_t Offset;    // character offset in the rejoined text
-  int32_t Chars;     // characters, without the line break
-};
-
 // Input beyond this is ignored, so that every offset (at most two characters
 // per input byte) fits a 32-bit signed integer.
 constexpr size_t MaxInputBytes = 0x3FFFFFFF;
 
-// Splits the input into lines, counting the characters of each.
-std::vector<Line> SplitLines(std::string_view input, int64_t& totalChars) {
+// The number of lines NextResultLine reads from `input`.
+size_t CountLines(std::string_view input) {
   const auto* p = reinterpret_cast<const unsigned char*>(input.data());
   const size_t n = input.size();
-  std::vector<Line> lines;
-  lines.reserve(n / 32 + 16);
-  int64_t offset = 0;
-  size_t i = 0;
-  while (i < n) {
-    const size_t begin = i;
-    int32_t chars = 0;
-    uint8_t cls = ByteSingle;
-    while (i < n) {
-      cls = ByteClasses[p[i]];
-      if (cls == ByteSingle) {
-        ++i;
-      } else if (cls == ByteLead) {
-        i += (i + 1 < n && IsTrailByte(p[i + 1])) ? 2 : 1;
-      } else {
-        break;
-      }
-      ++chars;
-    }
-    lines.push_back(Line{static_cast<uint32_t>(begin), static_cast<uint32_t>(i - begin),
-                         static_cast<int32_t>(offset), chars});
-    offset += chars + 2;
-    if (i < n) {
-      // CR LF, a lone CR or a lone LF ends the line.
-      if (p[i] == '\r' && i + 1 < n && p[i + 1] == '\n') ++i;
-      ++i;
-    }
+  size_t lines = 0;
+  for (size_t i = 0; i < n; ++i) {
+    if (p[i] == '\n' || (p[i] == '\r' && (i + 1 >= n || p[i + 1] != '\n'))) ++lines;
   }
-  totalChars = offset;
+  if (n > 0 && p[n - 1] != '\n' && p[n - 1] != '\r') ++lines;
   return lines;
 }
 
@@ -148,32 +117,74 @@ int FindNthFromEnd(std::string_view line, char ch, int n) {
   return FindNthFromEndImpl(line, ch, n, false).CharPos;
 }
 
+bool NextResultLine(std::string_view text, ResultLine& line, size_t maxBytes) {
+  const size_t n = text.size();
+  if (line.Next >= n) return false;
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  size_t i = line.Next;
+  line.Begin = i;
+  line.Offset = line.NextOffset;
+  const size_t limit = maxBytes < n - i ? i + maxBytes : n;
+  int32_t chars = 0;
+  while (i < limit) {
+    const uint8_t cls = ByteClasses[p[i]];
+    if (cls == ByteSingle) {
+      ++i;
+    } else if (cls == ByteLead) {
+      const size_t length = (i + 1 < n && IsTrailByte(p[i + 1])) ? 2 : 1;
+      if (i + length > limit && i > line.Begin) break;  // a character is never cut in two
+      i += length;
+    } else {
+      break;
+    }
+    ++chars;
+  }
+  line.Length = i - line.Begin;
+  line.Chars = chars;
+  line.EndsLine = i >= n || ByteClasses[p[i]] == ByteBreak;
+  if (i < n && line.EndsLine) {
+    // CR LF, a lone CR or a lone LF ends the line.
+    if (p[i] == '\r' && i + 1 < n && p[i + 1] == '\n') ++i;
+    ++i;
+  }
+  line.Next = i;
+  line.NextOffset = line.Offset + chars + (line.EndsLine ? 2 : 0);
+  return true;
+}
+
 namespace {
 
-// Finds the hits' lines: `onTitle(index, markerBytePos)` for a title line,
-// `onFileName(index, blank)` for its file-name line. False when the text has
-// no line starting the list.
+// Finds the hits' lines: `onTitle(line, markerBytePos)` for a title line,
+// `onFileName(line, blank)` for its file-name line. False when the text has
+// no line starting the list. The lines are read as they come, so that a file
+// of millions of short lines needs no table of them.
 template <class OnTitle, class OnFileName>
-bool ScanHitLines(std::string_view fileBytes, const std::vector<Line>& lines,
-                  int fileNameBlankLineNext, int fileNameSpaceFromEnd, OnTitle onTitle,
-                  OnFileName onFileName) {
-  auto lineText = [&](const Line& line) {
+bool ScanHitLines(std::string_view fileBytes, int fileNameBlankLineNext, int fileNameSpaceFromEnd,
+                  OnTitle onTitle, OnFileName onFileName) {
+  auto lineText = [&](const ResultLine& line) {
     return std::string_view(fileBytes.data() + line.Begin, line.Length);
   };
-  if (lines.empty()) return false;
+  const size_t lineCount = CountLines(fileBytes);
+  if (lineCount == 0) return false;
 
   // The list starts at the first line after the first one that begins with "1. ".
-  size_t first = 1;
-  while (first < lines.size() && !StartsWith(lineText(lines[first]), "1. ")) ++first;
-  if (first >= lines.size()) return false;
+  ResultLine line;
+  NextResultLine(fileBytes, line);
+  size_t index = 0;
+  bool started = false;
+  while (!started && NextResultLine(fileBytes, line)) {
+    ++index;
+    started = StartsWith(lineText(line), "1. ");
+  }
+  if (!started) return false;
 
   const size_t blankLinesNeeded = static_cast<size_t>(fileNameBlankLineNext);
+  const auto* p = reinterpret_cast<const unsigned char*>(fileBytes.data());
   bool titleState = true;
   size_t nextNonEmpty = 0;  // the first non-empty line after the one examined
 
   // The last two lines are never examined.
-  for (size_t index = first; index + 2 < lines.size(); ++index) {
-    const Line& line = lines[index];
+  for (; index + 2 < lineCount; ++index, NextResultLine(fileBytes, line)) {
     const std::string_view text = lineText(line);
 
     if (titleState) {
@@ -181,23 +192,27 @@ bool ScanHitLines(std::string_view fileBytes, const std::vector<Line>& lines,
       size_t marker = text.rfind(ScoreMarker);
       if (marker == std::string_view::npos) marker = text.rfind(ScoreMarkerJa);
       if (marker == std::string_view::npos) continue;
-      onTitle(index, marker);
+      onTitle(line, marker);
       titleState = false;
       continue;
     }
 
     // A file-name line is followed by the required number of empty lines;
-    // lines past the end of the file do not count as empty.
+    // lines past the end of the file do not count as empty. An empty line is
+    // a line break where a line begins.
     if (nextNonEmpty <= index) {
       nextNonEmpty = index + 1;
-      while (nextNonEmpty < lines.size() && lines[nextNonEmpty].Length == 0) ++nextNonEmpty;
+      for (size_t i = line.Next; i < fileBytes.size() && ByteClasses[p[i]] == ByteBreak;
+           ++nextNonEmpty) {
+        i += (p[i] == '\r' && i + 1 < fileBytes.size() && p[i + 1] == '\n') ? 2 : 1;
+      }
     }
     if (nextNonEmpty - (index + 1) < blankLinesNeeded) continue;
 
     const bool singleByteLine = line.Chars == static_cast<int32_t>(line.Length);
     const Occurrence blank = FindNthFromEndImpl(text, ' ', fileNameSpaceFromEnd, singleByteLine);
     if (blank.CharPos < 3) continue;
-    onFileName(index, blank);
+    onFileName(line, blank);
     titleState = true;
   }
   return true;
@@ -212,105 +227,102 @@ void ApplyFallbacks(std::string_view& fileBytes, int& fileNameBlankLineNext,
 
 }  // namespace
 
-ResultListParse ParseResultText(std::string_view fileBytes, int fileNameBlankLineNext,
-                                int fileNameSpaceFromEnd) {
+ResultHitList FindResultHits(std::string_view fileBytes, int fileNameBlankLineNext,
+                             int fileNameSpaceFromEnd) {
   ApplyFallbacks(fileBytes, fileNameBlankLineNext, fileNameSpaceFromEnd);
-
-  ResultListParse result;
-  int64_t totalChars = 0;
-  const std::vector<Line> lines = SplitLines(fileBytes, totalChars);
-
-  // The rejoined text: every line followed by CR LF.
-  size_t textBytes = 0;
-  for (const Line& line : lines) textBytes += line.Length + 2;
-  result.Text.reserve(textBytes);
-  for (const Line& line : lines) {
-    result.Text.append(fileBytes.data() + line.Begin, line.Length);
-    result.Text.append("\r\n", 2);
-  }
-  result.ResultCharKinds.assign(static_cast<size_t>(totalChars), 0);
-
-  uint8_t* kinds = result.ResultCharKinds.data();
-  auto lineText = [&](const Line& line) {
-    return std::string_view(fileBytes.data() + line.Begin, line.Length);
-  };
+  ResultHitList result;
   result.Found = ScanHitLines(
-      fileBytes, lines, fileNameBlankLineNext, fileNameSpaceFromEnd,
-      [&](size_t index, size_t marker) {
-        const Line& line = lines[index];
-        const std::string_view text = lineText(line);
+      fileBytes, fileNameBlankLineNext, fileNameSpaceFromEnd,
+      [&](const ResultLine& line, size_t marker) {
+        const std::string_view text(fileBytes.data() + line.Begin, marker);
         // A marker begins with a blank, which is never a trail byte, so it
         // always begins a character.
         const int32_t titleChars = line.Chars == static_cast<int32_t>(line.Length)
                                        ? static_cast<int32_t>(marker)
-                                       : CountChars(text.substr(0, marker));
-        std::fill(kinds + line.Offset, kinds + line.Offset + titleChars, CharKindTitle);
+                                       : CountChars(text);
         SearchHit& hit = result.Hits.emplace_back();
         hit.TitleStart = line.Offset;
         hit.TitleEnd = line.Offset + titleChars - 1;
-        hit.Title.assign(text.substr(0, marker));
+        hit.Title.assign(text);
       },
-      [&](size_t index, const Occurrence& blank) {
-        const Line& line = lines[index];
-        const int32_t uriChars = blank.CharPos - 1;
-        std::fill(kinds + line.Offset, kinds + line.Offset + uriChars, CharKindUri);
+      [&](const ResultLine& line, const Occurrence& blank) {
         SearchHit& hit = result.Hits.back();
         hit.UriStart = line.Offset;
-        hit.UriEnd = line.Offset + uriChars - 1;
-        hit.Uri.assign(lineText(line).substr(0, blank.BytePos));
+        hit.UriEnd = line.Offset + blank.CharPos - 2;
+        hit.Uri.assign(fileBytes.data() + line.Begin, blank.BytePos);
       });
+  return result;
+}
+
+ResultListParse ParseResultText(std::string_view fileBytes, int fileNameBlankLineNext,
+                                int fileNameSpaceFromEnd) {
+  ResultHitList found = FindResultHits(fileBytes, fileNameBlankLineNext, fileNameSpaceFromEnd);
+  if (fileBytes.size() > MaxInputBytes) fileBytes = fileBytes.substr(0, MaxInputBytes);
+
+  // The rejoined text: every line followed by CR LF.
+  ResultListParse result;
+  result.Text.reserve(fileBytes.size() + fileBytes.size() / 16 + 2);
+  ResultLine line;
+  while (NextResultLine(fileBytes, line)) {
+    result.Text.append(fileBytes.data() + line.Begin, line.Length);
+    result.Text.append("\r\n", 2);
+  }
+  result.ResultCharKinds.assign(static_cast<size_t>(line.NextOffset), 0);
+  uint8_t* kinds = result.ResultCharKinds.data();
+  for (const SearchHit& hit : found.Hits) {
+    std::fill(kinds + hit.TitleStart, kinds + hit.TitleEnd + 1, CharKindTitle);
+    if (hit.UriEnd > 0) std::fill(kinds + hit.UriStart, kinds + hit.UriEnd + 1, CharKindUri);
+  }
+  result.Hits = std::move(found.Hits);
+  result.Found = found.Found;
   return result;
 }
 
 std::string ReadableResultText(std::string_view fileBytes, int fileNameBlankLineNext,
                                int fileNameSpaceFromEnd) {
   ApplyFallbacks(fileBytes, fileNameBlankLineNext, fileNameSpaceFromEnd);
-  int64_t totalChars = 0;
-  const std::vector<Line> lines = SplitLines(fileBytes, totalChars);
 
-  // What replaces the start of a line: the bytes up to `Length` become `Text`.
+  // What replaces the start of a line: the bytes from `Begin` up to `Length`
+  // become `Text`.
   struct Replacement {
-    size_t Line;
+    size_t Begin;
     size_t Length;
     std::string Text;
   };
   std::vector<Replacement> replacements;
-  size_t titleLine = 0;
+  ResultLine titleLine;
   size_t titleMarker = 0;
   const bool found = ScanHitLines(
-      fileBytes, lines, fileNameBlankLineNext, fileNameSpaceFromEnd,
-      [&](size_t index, size_t marker) {
-        titleLine = index;
+      fileBytes, fileNameBlankLineNext, fileNameSpaceFromEnd,
+      [&](const ResultLine& line, size_t marker) {
+        titleLine = line;
         titleMarker = marker;
       },
-      [&](size_t index, const Occurrence& blank) {
-        const Line& line = lines[index];
+      [&](const ResultLine& line, const Occurrence& blank) {
         const std::string_view address(fileBytes.data() + line.Begin, blank.BytePos);
         const std::string decoded = DecodeHitAddress(address);
-        if (decoded != address) replacements.push_back({index, blank.BytePos, decoded});
         // A title that mknmz made from the file name, as namazu prints it,
         // becomes the file name itself.
-        const std::string_view title(fileBytes.data() + lines[titleLine].Begin, titleMarker);
+        const std::string_view title(fileBytes.data() + titleLine.Begin, titleMarker);
         const size_t numberEnd = title.find(". ");
-        if (numberEnd == std::string_view::npos) return;
-        const std::string name = FileNameOfAddress(address);
-        if (name.empty() || NamazuTitleForFileName(name) != title.substr(numberEnd + 2)) return;
-        const std::string shown = std::string(title.substr(0, numberEnd + 2)) +
-                                  ShownFileName(name);
-        if (shown != title) replacements.push_back({titleLine, titleMarker, shown});
+        const std::string name =
+            numberEnd == std::string_view::npos ? std::string() : FileNameOfAddress(address);
+        if (!name.empty() && NamazuTitleForFileName(name) == title.substr(numberEnd + 2)) {
+          const std::string shown =
+              std::string(title.substr(0, numberEnd + 2)) + ShownFileName(name);
+          if (shown != title) replacements.push_back({titleLine.Begin, titleMarker, shown});
+        }
+        if (decoded != address) replacements.push_back({line.Begin, blank.BytePos, decoded});
       });
   if (!found || replacements.empty()) return std::string(fileBytes);
 
-  std::sort(replacements.begin(), replacements.end(),
-            [](const Replacement& a, const Replacement& b) { return a.Line < b.Line; });
   std::string out;
   out.reserve(fileBytes.size() + fileBytes.size() / 8);
   size_t copied = 0;
   for (const Replacement& r : replacements) {
-    const size_t begin = lines[r.Line].Begin;
-    out.append(fileBytes.substr(copied, begin - copied));
+    out.append(fileBytes.substr(copied, r.Begin - copied));
     out += r.Text;
-    copied = begin + r.Length;
+    copied = r.Begin + r.Length;
   }
   out.append(fileBytes.substr(copied));
   return out;

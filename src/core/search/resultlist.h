@@ -11,6 +11,7 @@
 // the position before comparing it with these offsets.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -51,6 +52,34 @@ size_t ResultCharLength(std::string_view text, size_t i);
 // the end of `line` (the trail byte of a double-byte character is never taken
 // for it), or 0 when the line holds fewer than n (or n is below 1).
 int FindNthFromEnd(std::string_view line, char ch, int n);
+
+// One line of a result text as NextResultLine reads it: bytes [Begin, Begin +
+// Length) without the line break, their characters, the offset of the first.
+struct ResultLine {
+  size_t Begin = 0;
+  size_t Length = 0;
+  int32_t Offset = 0;
+  int32_t Chars = 0;
+  bool EndsLine = true;    // false for a piece cut at maxBytes: the line goes on
+  size_t Next = 0;         // where the next line (or piece) begins
+  int32_t NextOffset = 0;  // its offset: two more than this one's end after a break
+};
+
+// Reads the line that begins at `line.Next` into `line`; false when the text
+// has no more. Start with a default ResultLine. With `maxBytes`, a longer line
+// comes in pieces of at most that many bytes (never cutting a double-byte
+// character), the last one ending the line.
+bool NextResultLine(std::string_view text, ResultLine& line, size_t maxBytes = SIZE_MAX);
+
+struct ResultHitList {
+  std::vector<SearchHit> Hits;
+  bool Found = false;  // a hit list was found and processed
+};
+
+// The hits of ParseResultText alone, without the rejoined text and the
+// character kinds (which a caller can derive from the hits).
+ResultHitList FindResultHits(std::string_view fileBytes, int fileNameBlankLineNext,
+                             int fileNameSpaceFromEnd);
 
 // Finds the hits in a result file's bytes. `fileNameBlankLineNext` below 1
 // counts as 1, `fileNameSpaceFromEnd` below 1 as 2 (callers pass a setting

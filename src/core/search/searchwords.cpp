@@ -610,37 +610,28 @@ std::vector<TCharRange> ToCharRanges(std::string_view text,
   return out;
 }
 
-std::vector<TCharRange> FindWordsInSummaries(const ResultListParse& parse,
+std::vector<TCharRange> FindWordsInSummaries(std::string_view text,
+                                             const std::vector<SearchHit>& hits,
                                              const TWordFinder& finder) {
   std::vector<TCharRange> out;
-  if (finder.Empty() || parse.Hits.empty()) return out;
-  const std::string_view text = parse.Text;
+  if (finder.Empty() || hits.empty()) return out;
   size_t hit = 0;
-  size_t previousStart = 0, previousEnd = 0;  // bytes of the line above
-  int64_t previousChars = -1;                 // its first character, -1 for none
-  int64_t chars = 0;
-  size_t pos = 0;
-  while (pos < text.size() && hit < parse.Hits.size()) {
-    size_t end = text.find('\n', pos);
-    end = end == std::string_view::npos ? text.size() : end + 1;
-    size_t lineEnd = end;  // without CR LF
-    while (lineEnd > pos && (text[lineEnd - 1] == '\n' || text[lineEnd - 1] == '\r')) --lineEnd;
-    const int64_t lineChars = chars;
-    for (size_t i = pos; i < end; i += ResultCharLength(text, i)) ++chars;
-    // Hits whose file-name line starts on this line.
-    while (hit < parse.Hits.size() && parse.Hits[hit].UriStart < chars) {
-      const SearchHit& h = parse.Hits[hit++];
-      if (h.UriEnd <= h.UriStart || h.UriStart < lineChars || previousChars < 0 ||
-          previousChars <= h.TitleStart)
+  ResultLine previous;  // the line above
+  bool hasPrevious = false;
+  ResultLine line;
+  while (hit < hits.size() && NextResultLine(text, line)) {
+    // Hits whose file-name line is this line.
+    while (hit < hits.size() && hits[hit].UriStart < line.NextOffset) {
+      const SearchHit& h = hits[hit++];
+      if (h.UriEnd <= h.UriStart || h.UriStart < line.Offset || !hasPrevious ||
+          previous.Offset <= h.TitleStart)
         continue;  // no file-name line, or the line above is the title line
-      const std::string_view line = text.substr(previousStart, previousEnd - previousStart);
-      for (const TCharRange& r : ToCharRanges(line, finder.Find(line)))
-        out.push_back({r.Start + previousChars, r.End + previousChars});
+      const std::string_view summary = text.substr(previous.Begin, previous.Length);
+      for (const TCharRange& r : ToCharRanges(summary, finder.Find(summary)))
+        out.push_back({r.Start + previous.Offset, r.End + previous.Offset});
     }
-    previousStart = pos;
-    previousEnd = lineEnd;
-    previousChars = lineChars;
-    pos = end;
+    previous = line;
+    hasPrevious = true;
   }
   return out;
 }

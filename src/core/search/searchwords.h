@@ -95,7 +95,10 @@ std::vector<TCharRange> ToCharRanges(std::string_view text,
 // The occurrences in the summaries of a result list: in each hit, the line
 // just above its file-name line when that is not the title line (a list
 // without summaries has none). Offsets as the result list counts them.
-std::vector<TCharRange> FindWordsInSummaries(const ResultListParse& parse,
+// `text` is the result file (any line breaks) or the rejoined text, `hits`
+// what FindResultHits or ParseResultText found in it.
+std::vector<TCharRange> FindWordsInSummaries(std::string_view text,
+                                             const std::vector<SearchHit>& hits,
                                              const TWordFinder& finder);
 
 }  // namespace tavirel

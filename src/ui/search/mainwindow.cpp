@@ -1129,7 +1129,7 @@ void TfrmMain::PopupAt(QWidget* view, const QPoint& pos) {
 void TfrmMain::pmnuPopup() {
   bool selection = false;
   if (pge->currentWidget() == tabResult) {
-    selection = edtResult->textCursor().hasSelection();
+    selection = edtResult->HasSelection();
   } else if (pge->currentWidget() == tabTextDoc) {
     selection = edtTextContents->textCursor().hasSelection();
   }
@@ -1138,7 +1138,7 @@ void TfrmMain::pmnuPopup() {
 
 void TfrmMain::mnuCopyClick() {
   if (pge->currentWidget() == tabResult) {
-    if (edtResult->textCursor().hasSelection()) edtResult->copy();
+    edtResult->Copy();
   } else if (pge->currentWidget() == tabTextDoc) {
     if (edtTextContents->textCursor().hasSelection()) edtTextContents->copy();
   }

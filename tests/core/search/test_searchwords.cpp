@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -147,8 +148,12 @@ TEST(SearchWords, SummariesOfAResultList) {
       "2. 温泉 (スコア: 1)\n/tmp/b.txt (24 bytes)\n\n\n\n\n現在のリスト: 1 - 2\n");
   const ResultListParse parse = ParseResultText(file, 1, 2);
   ASSERT_EQ(parse.Hits.size(), 2u);
-  const auto marks =
-      FindWordsInSummaries(parse, TWordFinder(ExtractSearchWords(Sjis("温泉 onsen"))));
+  const TWordFinder finder(ExtractSearchWords(Sjis("温泉 onsen")));
+  const auto marks = FindWordsInSummaries(parse.Text, parse.Hits, finder);
+  // The file itself, with lone CR line breaks, gives the same offsets.
+  std::string withCr = file;
+  std::replace(withCr.begin(), withCr.end(), '\n', '\r');
+  EXPECT_EQ(FindWordsInSummaries(withCr, parse.Hits, finder), marks);
   std::vector<std::string> marked;
   for (const TCharRange& r : marks) {
     // Back to bytes of the rejoined text, counting characters as the list does.
