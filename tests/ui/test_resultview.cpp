@@ -9,6 +9,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QWheelEvent>
 #include <QTimer>
 #include <QtTest>
 
@@ -123,6 +125,7 @@ class TestResultView : public QObject {
   void caretKeysAndSelection_data();
   void caretKeysAndSelection();
   void degenerateFilesStayUsable_data();
+  void mouseSelectsScrollsAndAsksForTheMenu();
   void degenerateFilesStayUsable();
 
  private:
@@ -659,6 +662,36 @@ void TestResultView::degenerateFilesStayUsable() {
   QScrollBar* bar = view_->verticalScrollBar();
   bar->setValue(bar->maximum() / 2);
   QVERIFY(view_->FirstVisibleOffset() > 0 && view_->FirstVisibleOffset() < top);
+}
+
+void TestResultView::mouseSelectsScrollsAndAsksForTheMenu() {
+  ShowView(30);
+  QSignalSpy open(view_, &TResultView::OpenHitRequested);
+  // A drag over the header selects it and opens nothing.
+  MouseEvent(*view_, QEvent::MouseButtonPress, PointAt(*view_, 0) - QPoint(3, 0));
+  QWidget* port = view_->viewport();
+  const QPoint to = PointAt(*view_, 9) - QPoint(3, 0);
+  QMouseEvent drag(QEvent::MouseMove, QPointF(to), QPointF(port->mapToGlobal(to)), Qt::NoButton,
+                   Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(port, &drag);
+  MouseEvent(*view_, QEvent::MouseButtonRelease, to);
+  QCOMPARE(view_->SelectedText(), view_->TextOf(0, 9));
+  QCOMPARE(open.count(), 0);
+  // The wheel scrolls by rows, and back.
+  const int32_t top = view_->FirstVisibleOffset();
+  for (const int delta : {-120, 120}) {
+    QWheelEvent wheel(QPointF(20, 20), QPointF(port->mapToGlobal(QPoint(20, 20))), QPoint(),
+                      QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(port, &wheel);
+    QCOMPARE(view_->FirstVisibleOffset() > top, delta < 0);
+  }
+  QCOMPARE(view_->FirstVisibleOffset(), top);
+  // The right button asks for the window's pop-up menu and keeps the selection.
+  QSignalSpy menu(view_, &QWidget::customContextMenuRequested);
+  QContextMenuEvent context(QContextMenuEvent::Mouse, QPoint(30, 30), port->mapToGlobal(QPoint(30, 30)));
+  QApplication::sendEvent(port, &context);
+  QCOMPARE(menu.count(), 1);
+  QVERIFY(view_->HasSelection());
 }
 
 QTEST_MAIN(TestResultView)

@@ -505,6 +505,15 @@ void TResultView::paintEvent(QPaintEvent* event) {
       selections.append(QTextLayout::FormatRange{from, length, selectionFormat});
     }
     layout.draw(&painter, origin, selections);
+    // A selected line break shows as a blank's width of highlight at the
+    // end of the line, so that selected empty lines can be seen.
+    const int32_t lineEnd = piece.Offset + piece.Chars;
+    if (piece.EndsLine && selStart <= lineEnd && selEnd > lineEnd && layout.lineCount() > 0) {
+      const QTextLine last = layout.lineAt(layout.lineCount() - 1);
+      painter.fillRect(QRectF(kMarginLeft + last.x() + last.naturalTextWidth(), shift + last.y(),
+                              fontMetrics().horizontalAdvance(QLatin1Char(' ')), last.height()),
+                       pal.highlight());
+    }
     if (drawCaret && caret_ >= piece.Offset &&
         (caret_ < piece.Offset + piece.Chars ||
          (caret_ == piece.Offset + piece.Chars && (piece.EndsLine || index + 1 == text_.PieceCount())))) {
@@ -536,6 +545,14 @@ TResultView::RowPos TResultView::RowAtY(qreal y, qreal* rowTop, bool* belowText)
 }
 
 int32_t TResultView::CharOffsetAt(const QPoint& viewportPoint, bool* overText) const {
+  return OffsetAt(viewportPoint, QTextLine::CursorOnCharacter, overText);
+}
+
+int32_t TResultView::CaretOffsetAt(const QPoint& viewportPoint) const {
+  return OffsetAt(viewportPoint, QTextLine::CursorBetweenCharacters, nullptr);
+}
+
+int32_t TResultView::OffsetAt(const QPoint& viewportPoint, int mode, bool* overText) const {
   if (overText != nullptr) *overText = false;
   if (text_.PieceCount() == 0) return 0;
   qreal rowTop = 0;
@@ -544,7 +561,7 @@ int32_t TResultView::CharOffsetAt(const QPoint& viewportPoint, bool* overText) c
   const PieceLayout& laid = LayoutOf(pos.piece);
   const QTextLine line = laid.layout.lineAt(pos.row);
   const qreal x = viewportPoint.x() - kMarginLeft;
-  const int column = line.xToCursor(x, QTextLine::CursorOnCharacter);
+  const int column = line.xToCursor(x, static_cast<QTextLine::CursorPosition>(mode));
   if (overText != nullptr) {
     *overText = !below && viewportPoint.y() >= kMarginTop && x >= line.x() &&
                 x < line.x() + line.naturalTextWidth() &&
@@ -729,7 +746,7 @@ void TResultView::DragTo(const QPoint& viewportPoint) {
   }
   const QPoint inside(viewportPoint.x(), std::clamp(viewportPoint.y(), 0, viewport()->height() - 1));
   desiredX_ = -1;
-  MoveCaret(CharOffsetAt(inside), true);
+  MoveCaret(CaretOffsetAt(inside), true);
 }
 
 void TResultView::mousePressEvent(QMouseEvent* event) {
@@ -744,7 +761,7 @@ void TResultView::mousePressEvent(QMouseEvent* event) {
   const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
   desiredX_ = -1;
   // Shift extends the selection, unless the click opens a hit elsewhere.
-  MoveCaret(CharOffsetAt(event->position().toPoint()), shift && !opens);
+  MoveCaret(CaretOffsetAt(event->position().toPoint()), shift && !opens);
   selecting_ = true;
   lastDragPoint_ = event->position().toPoint();
   event->accept();

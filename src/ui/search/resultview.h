@@ -165,6 +165,10 @@ class TResultView : public QAbstractScrollArea {
   void EnsureCaretVisible();
   // The row under viewport y (clamped to the rows on screen) and its top.
   RowPos RowAtY(qreal y, qreal* rowTop, bool* belowText) const;
+  // The offset at a point: of the character under it (CharOffsetAt) or of
+  // the character boundary nearest to it, where a click puts the caret.
+  int32_t OffsetAt(const QPoint& viewportPoint, int mode, bool* overText) const;
+  int32_t CaretOffsetAt(const QPoint& viewportPoint) const;
   void MoveCaret(int32_t offset, bool select);
   void MoveCaretToFirstVisibleLine();
   int32_t PreviousCaret(int32_t offset) const;
