@@ -28,8 +28,11 @@ constexpr int kMarginLeft = 4;
 constexpr int kMarginRight = 4;
 constexpr int kMarginTop = 2;
 constexpr int kMarginBottom = 2;
-// Layouts kept beyond those on screen before the cache is trimmed.
-constexpr size_t kLayoutCacheSize = 2048;
+// The cache of laid-out pieces is trimmed to those on screen (and a few
+// around them) when it holds more pieces or characters than this.
+constexpr size_t kLayoutCachePieces = 1024;
+constexpr int64_t kLayoutCacheChars = 512 * 1024;
+constexpr int kLayoutCacheMargin = 16;
 
 // A piece decoded so that every character of the result text becomes exactly
 // one QChar; a character without a Unicode form becomes U+FFFD.
@@ -298,11 +301,13 @@ const TResultView::PieceLayout& TResultView::LayoutOf(int index, const ResultLin
   }
   layout.endLayout();
   made->height = std::max<qreal>(height, 1);
+  cachedChars_ += made->piece.Chars;
   return *layouts_.emplace(index, std::move(made)).first->second;
 }
 
 void TResultView::DropLayouts() {
   layouts_.clear();
+  cachedChars_ = 0;
   layoutWidth_ = std::max(1, viewport()->width() - kMarginLeft - kMarginRight);
   maxTopKnown_ = false;
 }
@@ -461,11 +466,18 @@ void TResultView::changeEvent(QEvent* event) {
 // ---- Painting ----------------------------------------------------------------------
 
 void TResultView::paintEvent(QPaintEvent* event) {
-  if (layouts_.size() > kLayoutCacheSize) {
-    // Keep what is near the screen; the rest is laid out again when needed.
+  if (layouts_.size() > kLayoutCachePieces || cachedChars_ > kLayoutCacheChars) {
+    // Keep what was on screen last time and a little around it; the rest is
+    // laid out again when needed.
+    const int first = top_.piece - kLayoutCacheMargin;
+    const int last = std::max(top_.piece, lastPaintedPiece_) + kLayoutCacheMargin;
     for (auto it = layouts_.begin(); it != layouts_.end();) {
-      const int distance = it->first - top_.piece;
-      it = (distance < -256 || distance > 512) ? layouts_.erase(it) : std::next(it);
+      if (it->first < first || it->first > last) {
+        cachedChars_ -= it->second->piece.Chars;
+        it = layouts_.erase(it);
+      } else {
+        ++it;
+      }
     }
   }
   QPainter painter(viewport());
@@ -520,6 +532,7 @@ void TResultView::paintEvent(QPaintEvent* event) {
       layout.drawCursor(&painter, origin, caret_ - piece.Offset, 1);
     }
     y = shift + laid.height;
+    lastPaintedPiece_ = index;
   }
 }
 

@@ -206,6 +206,8 @@ class TResultView : public QAbstractScrollArea {
   mutable bool maxTopKnown_ = false;
   bool settingScrollBar_ = false;
   mutable std::unordered_map<int, std::unique_ptr<PieceLayout>> layouts_;
+  mutable int64_t cachedChars_ = 0;    // characters of the pieces in layouts_
+  int lastPaintedPiece_ = 0;
   qreal layoutWidth_ = 0;
 };
 
