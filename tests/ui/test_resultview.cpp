@@ -567,6 +567,16 @@ void TestResultView::largeResultFile() {
   const SearchHit& last = view_->Hits().back();
   QCOMPARE(SjisToQString(last.Title), QStringLiteral("9,699. t01916.txt"));
   QCOMPARE(SjisToQString(last.Uri), QStringLiteral("/tmp/nmzbench/docs10k/text/ja/t01916.txt"));
+  // The kinds the view gives every character are those of the full parse.
+  std::ifstream in(path, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::vector<uint8_t> kinds = ParseResultText(bytes, 2, 2).ResultCharKinds;
+  QCOMPARE(size_t(view_->ResultCharCount()), kinds.size());
+  int32_t differing = 0;
+  for (int32_t at = 0; at < view_->ResultCharCount(); ++at) {
+    differing += view_->ResultCharKind(at) != kinds[size_t(at)];
+  }
+  QCOMPARE(differing, 0);
 
   QVERIFY(view_->TextOf(last.TitleStart, last.UriStart)
               .startsWith(QStringLiteral("9,699. t01916.txt (スコア: 1)\n")));
