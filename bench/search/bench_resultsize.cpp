@@ -8,6 +8,7 @@
 // Shapes (SIZE megabytes of each):
 //   real   the searcher's format: header, numbered hits with title, summary
 //          and file-name line, footer (what --all on a big index gives)
+//   hits   as many hits as fit: one-letter titles and file names, no summaries
 //   lf     empty lines ending in LF only
 //   cr     empty lines ending in CR only
 //   tiny   one-character lines
@@ -67,6 +68,13 @@ std::string MakeShape(const std::string& shape, size_t bytes) {
       text += "/home/user/documents/mail/inbox/" + std::to_string(n) + " (12,345 bytes)\n\n\n";
     }
     text += "\x8c\x9f\x8d\xf5\x8e\x9e\x8a\xd4: 1.23 \x95\x62\n\n";
+  } else if (shape == "hits") {
+    // As many hits as fit: one-letter titles and file names, no summaries.
+    text += "\x8c\x9f\x8d\xf5\x8c\x8b\x89\xca\n\n";  // 検索結果
+    for (int n = 1; text.size() < bytes; ++n) {
+      text += std::to_string(n) + ". t (score: 1)\n/p (1 bytes)\n\n\n";
+    }
+    text += "end\n";
   } else if (shape == "lf" || shape == "cr") {
     text.assign(bytes, shape == "lf" ? '\n' : '\r');
   } else if (shape == "tiny") {
@@ -196,7 +204,7 @@ int main(int argc, char** argv) {
   const int limit = argc > 2 ? std::atoi(argv[2]) : 60;
   std::vector<std::string> shapes;
   for (int i = 3; i < argc; ++i) shapes.push_back(argv[i]);
-  if (shapes.empty()) shapes = {"real", "lf", "cr", "tiny", "long"};
+  if (shapes.empty()) shapes = {"real", "hits", "lf", "cr", "tiny", "long"};
   std::printf("aim: shown within 2 s, peak memory (above the idle window) under 5 x the size\n");
   std::printf("%-6s %10s %7s | %-18s | %-18s | %-18s\n", "shape", "size", "hits",
               "floor (decode)", "ParseResultText", "result list");

@@ -335,35 +335,41 @@ ResultListParse ParseResultText(std::string_view fileBytes, const TSettings& set
 
 namespace {
 bool HasFileName(const SearchHit& hit) { return hit.UriStart > 0 || hit.UriEnd > 0; }
+
+// The hits that have a file-name line: all but a last one whose line never came.
+size_t HitsWithFileName(const std::vector<SearchHit>& hits) {
+  return !hits.empty() && !HasFileName(hits.back()) ? hits.size() - 1 : hits.size();
+}
 }  // namespace
 
+// The hits are in text order, so their offsets grow: binary searches keep a
+// list of a million hits as quick as a short one.
 int FindHitAt(const std::vector<SearchHit>& hits, int32_t offset) {
   if (offset < 0) return -1;
-  for (size_t i = 0; i < hits.size(); ++i) {
-    if (HasFileName(hits[i]) && offset <= hits[i].UriEnd) return static_cast<int>(i);
-  }
-  return -1;
+  const auto end = hits.begin() + static_cast<std::ptrdiff_t>(HitsWithFileName(hits));
+  const auto found = std::partition_point(
+      hits.begin(), end, [offset](const SearchHit& hit) { return hit.UriEnd < offset; });
+  return found == end ? -1 : static_cast<int>(found - hits.begin());
 }
 
 std::optional<int32_t> NextHitCaret(const std::vector<SearchHit>& hits, int32_t offset) {
-  for (size_t i = 0; i < hits.size(); ++i) {
-    if (hits[i].UriStart <= offset) continue;
-    size_t target = i;
-    if (offset >= hits[i].TitleStart && i + 1 < hits.size()) target = i + 1;
-    const SearchHit& hit = hits[target];
-    return HasFileName(hit) ? hit.UriStart : hit.TitleStart;
-  }
-  return std::nullopt;
+  const auto end = hits.begin() + static_cast<std::ptrdiff_t>(HitsWithFileName(hits));
+  const auto found = std::partition_point(
+      hits.begin(), end, [offset](const SearchHit& hit) { return hit.UriStart <= offset; });
+  if (found == end) return std::nullopt;
+  size_t target = static_cast<size_t>(found - hits.begin());
+  if (offset >= hits[target].TitleStart && target + 1 < hits.size()) ++target;
+  const SearchHit& hit = hits[target];
+  return HasFileName(hit) ? hit.UriStart : hit.TitleStart;
 }
 
 std::optional<int32_t> PreviousHitCaret(const std::vector<SearchHit>& hits, int32_t offset) {
-  for (size_t i = hits.size(); i-- > 0;) {
-    if (hits[i].TitleStart >= offset) continue;
-    size_t target = i;
-    if (offset <= hits[i].UriEnd && i > 0) target = i - 1;
-    return hits[target].TitleStart;
-  }
-  return std::nullopt;
+  const auto after = std::partition_point(
+      hits.begin(), hits.end(), [offset](const SearchHit& hit) { return hit.TitleStart < offset; });
+  if (after == hits.begin()) return std::nullopt;
+  size_t target = static_cast<size_t>(after - hits.begin()) - 1;
+  if (offset <= hits[target].UriEnd && target > 0) --target;
+  return hits[target].TitleStart;
 }
 
 std::string HitDocumentPath(std::string_view uri, std::string_view programFolder,

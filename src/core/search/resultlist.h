@@ -96,6 +96,9 @@ std::string ReadableResultText(std::string_view fileBytes, int fileNameBlankLine
 // The same with FileNameBlankLineNext and FileNameSpaceFromEnd read from the settings.
 ResultListParse ParseResultText(std::string_view fileBytes, const TSettings& settings);
 
+// The three below take the hits as ParseResultText finds them: in text order,
+// only the last one possibly without a file-name line.
+//
 // The hit a click or Enter at `offset` opens: the first hit, in list order,
 // whose file-name line ends at or after the offset (so a title, the lines
 // below it and its file name all open that hit). Hits whose file-name line was
