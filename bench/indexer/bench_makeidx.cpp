@@ -36,7 +36,8 @@
 #include "core/settings/settings.h"
 #include "platform/platform.h"
 #include "platform/process.h"
-#include "process/benchcorpus.h"
+#include "support/benchcorpus.h"
+#include "support/benchsupport.h"
 #include "ui/indexer/makeidx.h"
 #include "ui/widgets/bigview.h"
 #include "ui/widgets/shelltree.h"
@@ -116,12 +117,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   std::error_code ec;
-  std::string pattern = (fs::temp_directory_path(ec) / "bench_makeidx.XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) {
-    std::perror("mkdtemp");
-    return 1;
-  }
-  const fs::path root = pattern;  // ASCII: the same bytes in Shift-JIS
+  const std::string folder = bench::MakeBenchFolder("bench_makeidx");
+  if (folder.empty()) return 1;
+  const fs::path root = folder;
   const fs::path corpus = root / "corpus";
   const bench::CorpusSize size = bench::WriteMixedCorpus(corpus, files);
   std::printf("Corpus: %d files, %.2f MB in %s\n", size.files, size.bytes / 1e6, corpus.c_str());

@@ -10,6 +10,7 @@
 // Usage: bench_jconv [megabytes]
 
 #include "core/jconv/jconvert.h"
+#include "support/benchsupport.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -247,12 +248,9 @@ int main(int argc, char** argv) {
   const size_t size = static_cast<size_t>(std::max(1.0, megabytes) * 1e6);
 
   std::error_code ec;
-  std::string pattern = (fs::temp_directory_path(ec) / "bench_jconv.XXXXXX").string();
-  if (!mkdtemp(pattern.data())) {
-    std::perror("mkdtemp");
-    return 1;
-  }
-  const fs::path dir = pattern;
+  const std::string folder = bench::MakeBenchFolder("bench_jconv");
+  if (folder.empty()) return 1;
+  const fs::path dir = folder;
 
   std::printf("Generating test texts in %s ...\n", dir.c_str());
   const std::string sjis = MakeSjisText(size);

@@ -24,7 +24,8 @@
 #include "platform/platform.h"
 #include "platform/process.h"
 #include "core/process/cmdline.h"
-#include "process/benchcorpus.h"
+#include "support/benchcorpus.h"
+#include "support/benchsupport.h"
 #include "core/settings/settings.h"
 #include "ui/widgets/bigview.h"
 #include "ui/process/consolerun.h"
@@ -78,12 +79,9 @@ int main(int argc, char** argv) {
   }
 
   std::error_code ec;
-  std::string pattern = (fs::temp_directory_path(ec) / "bench_mknmz.XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) {
-    std::perror("mkdtemp");
-    return 1;
-  }
-  const fs::path root = pattern;  // ASCII: the same bytes in Shift-JIS
+  const std::string folder = bench::MakeBenchFolder("bench_mknmz");
+  if (folder.empty()) return 1;
+  const fs::path root = folder;
   const fs::path corpus = root / "corpus";
   const bench::CorpusSize size = bench::WriteMixedCorpus(corpus, files);
   if (size.files != files) {

@@ -22,11 +22,12 @@
 #include "core/search/resultlist.h"
 #include "core/search/searchwords.h"
 #include "platform/platform.h"
+#include "support/benchsupport.h"
 
 namespace {
 
 using namespace tavirel;
-using Clock = std::chrono::steady_clock;
+using namespace tavirel::bench;
 
 std::string Sjis(const char* utf8) { return platform::Utf8ToCp932(utf8).value_or(""); }
 
@@ -50,14 +51,6 @@ std::string MakeDocument(size_t bytes) {
   return doc;
 }
 
-struct Stats {
-  double best = 0, median = 0;
-};
-Stats Summarise(std::vector<double> ms) {
-  std::sort(ms.begin(), ms.end());
-  return {ms.front(), ms[ms.size() / 2]};
-}
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 // The reference: every word's bytes looked for with memmem, no case, no
 // forms, no character boundaries.

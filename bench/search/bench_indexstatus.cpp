@@ -22,32 +22,14 @@
 #include "core/search/indexstatus.h"
 #include "platform/platform.h"
 #include "platform/process.h"
-#include "process/benchcorpus.h"
+#include "support/benchcorpus.h"
+#include "support/benchsupport.h"
 
 namespace {
 
 using namespace tavirel;
-using Clock = std::chrono::steady_clock;
+using namespace tavirel::bench;
 namespace fs = std::filesystem;
-
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-int RunHidden(const std::vector<std::string>& arguments, const std::string& workDir) {
-  platform::ProcessStartInfo info;
-  info.arguments = arguments;
-  info.workingFolder = workDir;
-  platform::ChildProcess child;
-  if (!child.Start(info).started) return -1;
-  return child.Wait();
-}
-
-struct Stats {
-  double best = 0, median = 0;
-};
-Stats Summarise(std::vector<double> ms) {
-  std::sort(ms.begin(), ms.end());
-  return {ms.front(), ms[ms.size() / 2]};
-}
 
 }  // namespace
 
@@ -60,8 +42,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   std::error_code ec;
-  std::string root = (fs::temp_directory_path(ec) / "bench_indexstatus.XXXXXX").string();
-  if (mkdtemp(root.data()) == nullptr) return 1;
+  const std::string root = MakeBenchFolder("bench_indexstatus");
+  if (root.empty()) return 1;
   const std::string corpus = root + "/corpus", index = root + "/index";
   bench::WriteMixedCorpus(corpus, files);
   fs::create_directories(index, ec);

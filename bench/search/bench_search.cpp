@@ -26,37 +26,15 @@
 #include "platform/process.h"
 #include "core/process/cmdline.h"
 #include "core/process/runner.h"
-#include "process/benchcorpus.h"
+#include "support/benchcorpus.h"
+#include "support/benchsupport.h"
 #include "core/settings/settings.h"
 
 namespace {
 
 using namespace tavirel;
-using Clock = std::chrono::steady_clock;
+using namespace tavirel::bench;
 namespace fs = std::filesystem;
-
-double Milliseconds(Clock::duration d) {
-  return std::chrono::duration<double, std::milli>(d).count();
-}
-
-int RunHidden(const std::vector<std::string>& arguments, const std::string& workDir) {
-  platform::ProcessStartInfo info;
-  info.arguments = arguments;
-  info.workingFolder = workDir;
-  platform::ChildProcess child;
-  if (!child.Start(info).started) return -1;
-  return child.Wait();
-}
-
-struct Stats {
-  double best = 0;
-  double median = 0;
-};
-
-Stats Summarise(std::vector<double> ms) {
-  std::sort(ms.begin(), ms.end());
-  return {ms.front(), ms[ms.size() / 2]};
-}
 
 }  // namespace
 
@@ -73,12 +51,8 @@ int main(int argc, char** argv) {
   }
 
   std::error_code ec;
-  std::string pattern = (fs::temp_directory_path(ec) / "bench_search.XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) {
-    std::perror("mkdtemp");
-    return 1;
-  }
-  const std::string root = pattern;  // ASCII: the same bytes in Shift-JIS
+  const std::string root = MakeBenchFolder("bench_search");
+  if (root.empty()) return 1;
   const std::string corpus = root + "/corpus";
   const std::string index = root + "/index";
   const bench::CorpusSize size = bench::WriteMixedCorpus(corpus, files);
@@ -132,7 +106,7 @@ int main(int argc, char** argv) {
         break;
       }
       const ResultListParse parse = ParseResultText(bytes, settings);
-      const double roadMs = Milliseconds(Clock::now() - start);
+      const double roadMs = Ms(Clock::now() - start);
       hits = parse.Hits.size();
 
       start = Clock::now();
@@ -140,7 +114,7 @@ int main(int argc, char** argv) {
         failed = true;
         break;
       }
-      const double handMs = Milliseconds(Clock::now() - start);
+      const double handMs = Ms(Clock::now() - start);
       if (i > 0) {
         road.push_back(roadMs);
         byHand.push_back(handMs);

@@ -27,20 +27,13 @@
 
 #include "core/settings/settings.h"
 #include "platform/platform.h"
+#include "support/benchsupport.h"
 
 namespace {
 
 using namespace tavirel;
+using bench::PeakKb;
 using Clock = std::chrono::steady_clock;
-
-long PeakKb() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
-  }
-  return 0;
-}
 
 std::string MakeShape(const std::string& shape, size_t bytes) {
   std::string text;
