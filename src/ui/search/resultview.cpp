@@ -30,8 +30,8 @@ constexpr int kMarginTop = 2;
 constexpr int kMarginBottom = 2;
 // The cache of laid-out pieces is trimmed to those on screen (and a few
 // around them) when it holds more pieces or characters than this.
-constexpr size_t kLayoutCachePieces = 1024;
-constexpr int64_t kLayoutCacheChars = 512 * 1024;
+constexpr size_t kLayoutCachePieces = 256;
+constexpr int64_t kLayoutCacheChars = 128 * 1024;
 constexpr int kLayoutCacheMargin = 16;
 
 // A piece decoded so that every character of the result text becomes exactly
