@@ -85,47 +85,199 @@ int ParseDecimalInt(std::string_view text, int fallback) {
 
 // ---- TIniFile ---------------------------------------------------------------
 
-void TIniFile::Clear() {
-  sections_.clear();
-  sectionIndex_.clear();
+namespace {
+
+// ASCII letters folded to lower case, except the trail bytes of double-byte
+// characters (as AsciiLowerSjis folds them).
+template <class Visit>
+void ForEachFoldedByte(std::string_view text, Visit visit) {
+  size_t nextChar = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (i == nextChar) {
+      nextChar += SjisCharLength(text, i);
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    visit(i, c);
+  }
 }
 
-void TIniFile::LoadFromText(std::string_view text) {
-  Clear();
-  Section* current = nullptr;
+uint32_t HashFolded(std::string_view text) {
+  uint32_t hash = 2166136261u;
+  ForEachFoldedByte(text, [&hash](size_t, char c) {
+    hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  });
+  return hash;
+}
+
+bool EqualFolded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  bool equal = true;
+  size_t nextB = 0;
+  ForEachFoldedByte(a, [&](size_t i, char ca) {
+    char cb = b[i];
+    if (i == nextB) {
+      nextB += SjisCharLength(b, i);
+      if (cb >= 'A' && cb <= 'Z') cb = static_cast<char>(cb - 'A' + 'a');
+    }
+    equal = equal && ca == cb;
+  });
+  return equal;
+}
+
+// Lines that begin (after blanks) with "[": at least as many as the sections.
+size_t CountBracketLines(std::string_view text) {
+  size_t count = 0;
+  bool lineStart = true;
+  for (const char c : text) {
+    if (c == '\r' || c == '\n') {
+      lineStart = true;
+    } else if (lineStart && static_cast<unsigned char>(c) > ' ') {
+      count += c == '[';
+      lineStart = false;
+    }
+  }
+  return count;
+}
+
+// Calls `visit(raw)` for every line of `text` (breaks CR LF, LF or a lone CR).
+template <class Visit>
+void ForEachLine(std::string_view text, Visit visit) {
   size_t pos = 0;
   while (pos < text.size()) {
     size_t end = text.find_first_of("\r\n", pos);
     if (end == std::string_view::npos) end = text.size();
-    std::string_view raw = text.substr(pos, end - pos);
-    // Step over the line break: CR LF, LF or a lone CR.
+    visit(text.substr(pos, end - pos));
     pos = end;
-    if (pos < text.size()) {
-      if (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') pos += 2;
-      else pos += 1;
-    }
+    if (pos < text.size()) pos += (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ? 2 : 1;
+  }
+}
 
-    std::string_view line = TrimBlanks(raw);
-    if (line.empty() || line.front() == ';') continue;
+}  // namespace
+
+void TIniFile::NameIndex::Reserve(size_t count) {
+  // Room for `count` names, given to an empty index (one in use grows by itself).
+  if (count_ != 0) return;
+  size_t capacity = 8;
+  while (capacity * 3 < count * 4 + 4) capacity *= 2;
+  if (capacity > slots_.size()) slots_.assign(capacity, 0);
+}
+
+template <class NameOf>
+uint32_t TIniFile::NameIndex::Find(std::string_view name, NameOf nameOf) const {
+  if (slots_.empty()) return NotAKey;
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = HashFolded(name) & mask;; i = (i + 1) & mask) {
+    const uint32_t slot = slots_[i];
+    if (slot == 0) return NotAKey;
+    if (EqualFolded(nameOf(slot - 1), name)) return slot - 1;
+  }
+}
+
+template <class NameOf>
+uint32_t TIniFile::NameIndex::Insert(std::string_view name, uint32_t id, NameOf nameOf) {
+  if ((count_ + 1) * 4 > slots_.size() * 3) {
+    // Grows: every stored id goes to its place in the larger table.
+    std::vector<uint32_t> old = std::move(slots_);
+    slots_.assign(std::max<size_t>(8, old.size() * 2), 0);
+    const size_t mask = slots_.size() - 1;
+    for (const uint32_t slot : old) {
+      if (slot == 0) continue;
+      size_t i = HashFolded(nameOf(slot - 1)) & mask;
+      while (slots_[i] != 0) i = (i + 1) & mask;
+      slots_[i] = slot;
+    }
+  }
+  const size_t mask = slots_.size() - 1;
+  size_t i = HashFolded(name) & mask;
+  for (; slots_[i] != 0; i = (i + 1) & mask) {
+    if (EqualFolded(nameOf(slots_[i] - 1), name)) return slots_[i] - 1;
+  }
+  slots_[i] = id + 1;
+  ++count_;
+  return id;
+}
+
+void TIniFile::Clear() {
+  text_.clear();
+  sections_.clear();
+  bodies_.clear();
+  sectionIndex_.Clear();
+}
+
+TIniFile::Piece TIniFile::Append(std::string_view text) {
+  const Piece piece{static_cast<uint32_t>(text_.size()), static_cast<uint32_t>(text.size())};
+  text_.append(text);
+  return piece;
+}
+
+void TIniFile::LoadFromText(std::string_view text) { LoadOwnedText(std::string(text)); }
+
+void TIniFile::LoadOwnedText(std::string text) {
+  Clear();
+  text_ = std::move(text);
+  // Pieces are 32-bit: a text beyond that (never a settings file) is cut.
+  if (text_.size() > UINT32_MAX / 2) text_.resize(UINT32_MAX / 2);
+  const size_t sections = CountBracketLines(text_);
+  sections_.reserve(sections);
+  sectionIndex_.Reserve(sections);
+  std::vector<uint32_t> counts;
+  counts.reserve(sections);
+  Parse(true, counts);
+  size_t withLines = 0;
+  for (const uint32_t count : counts) withLines += count > 0;
+  bodies_.reserve(withLines);
+  for (size_t i = 0; i < sections_.size(); ++i) {
+    if (counts[i] == 0) continue;
+    sections_[i].BodyId = static_cast<uint32_t>(bodies_.size());
+    Body& body = bodies_.emplace_back();
+    body.lines.reserve(counts[i]);
+    body.keyIndex.Reserve(counts[i]);
+  }
+  Parse(false, counts);
+}
+
+void TIniFile::Parse(bool counting, std::vector<uint32_t>& counts) {
+  const std::string_view all = text_;
+  auto pieceOf = [&all](std::string_view part) {
+    return Piece{static_cast<uint32_t>(part.data() - all.data()), static_cast<uint32_t>(part.size())};
+  };
+  uint32_t current = NotAKey;
+  bool runOpen = false;  // the section's last line is a run that the next plain line extends
+  ForEachLine(all, [&](std::string_view raw) {
+    const std::string_view line = TrimBlanks(raw);
+    if (line.empty() || line.front() == ';') return;
     if (line.size() >= 2 && line.front() == '[' && line.back() == ']' &&
         LastByteIsCharStart(line)) {
-      std::string_view name = TrimBlanks(line.substr(1, line.size() - 2));
-      current = FindSection(name);
-      if (current == nullptr) current = &AddSection(name);
-      continue;
+      const std::string_view name = TrimBlanks(line.substr(1, line.size() - 2));
+      current = FindSectionIndex(name);
+      if (current == NotAKey) {
+        current = static_cast<uint32_t>(sections_.size());
+        AddSection(pieceOf(name));
+        counts.push_back(0);
+      }
+      runOpen = false;
+      return;
     }
-    if (current == nullptr) continue;  // before the first section
-    Line entry;
-    size_t eq = FindSjis(line, '=');
-    if (eq != std::string_view::npos) {
-      entry.isKey = true;
-      entry.key = std::string(TrimBlanks(line.substr(0, eq)));
-      entry.text = std::string(TrimBlanks(line.substr(eq + 1)));
+    if (current == NotAKey) return;  // before the first section
+    const size_t eq = FindSjis(line, '=');
+    const bool extendsRun = eq == std::string_view::npos && runOpen;
+    runOpen = eq == std::string_view::npos;
+    if (counting) {
+      counts[current] += extendsRun ? 0 : 1;
+      return;
+    }
+    Body& body = bodies_[sections_[current].BodyId];
+    if (extendsRun) {
+      Piece& run = body.lines.back().Text;
+      run.Length = static_cast<uint32_t>(line.data() + line.size() - all.data()) - run.Offset;
+    } else if (eq == std::string_view::npos) {
+      AddLine(body, Line{Piece{0, NotAKey}, pieceOf(line)});
     } else {
-      entry.text = std::string(line);
+      AddLine(body, Line{pieceOf(TrimBlanks(line.substr(0, eq))),
+                         pieceOf(TrimBlanks(line.substr(eq + 1)))});
     }
-    AddLine(*current, std::move(entry));
-  }
+  });
 }
 
 bool TIniFile::LoadFromFile(const std::string& path, std::string* error, uint64_t maxBytes,
@@ -133,64 +285,85 @@ bool TIniFile::LoadFromFile(const std::string& path, std::string* error, uint64_
   Clear();
   std::string contents;
   if (!platform::ReadWholeFile(path, contents, error, maxBytes, failure)) return false;
-  LoadFromText(contents);
+  LoadOwnedText(std::move(contents));
   return true;
 }
 
-const TIniFile::Section* TIniFile::FindSection(std::string_view section) const {
-  auto it = sectionIndex_.find(AsciiLowerSjis(section));
-  return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
+uint32_t TIniFile::FindSectionIndex(std::string_view section) const {
+  return sectionIndex_.Find(section, [this](uint32_t id) { return Text(sections_[id].Name); });
 }
 
-TIniFile::Section* TIniFile::FindSection(std::string_view section) {
-  auto it = sectionIndex_.find(AsciiLowerSjis(section));
-  return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
+const TIniFile::Body* TIniFile::FindBody(std::string_view section) const {
+  const uint32_t index = FindSectionIndex(section);
+  if (index == NotAKey || sections_[index].BodyId == NotAKey) return nullptr;
+  return &bodies_[sections_[index].BodyId];
 }
 
-TIniFile::Section& TIniFile::AddSection(std::string_view section) {
-  sections_.push_back(Section{std::string(section), {}, {}});
-  sectionIndex_.emplace(AsciiLowerSjis(section), sections_.size() - 1);
-  return sections_.back();
+void TIniFile::AddSection(Piece name) {
+  const uint32_t id = static_cast<uint32_t>(sections_.size());
+  sections_.push_back(Section{name, NotAKey});
+  sectionIndex_.Insert(Text(name), id, [this](uint32_t other) { return Text(sections_[other].Name); });
 }
 
-void TIniFile::AddLine(Section& section, Line line) {
-  if (line.isKey) {
-    // emplace keeps the first occurrence of a repeated key.
-    section.keyIndex.emplace(AsciiLowerSjis(line.key), section.lines.size());
+TIniFile::Body& TIniFile::BodyFor(std::string_view section) {
+  uint32_t index = FindSectionIndex(section);
+  if (index == NotAKey) {
+    index = static_cast<uint32_t>(sections_.size());
+    AddSection(Append(section));
   }
-  section.lines.push_back(std::move(line));
+  Section& found = sections_[index];
+  if (found.BodyId == NotAKey) {
+    found.BodyId = static_cast<uint32_t>(bodies_.size());
+    bodies_.emplace_back();
+  }
+  return bodies_[found.BodyId];
 }
 
-void TIniFile::RebuildKeyIndex(Section& section) {
-  section.keyIndex.clear();
-  for (size_t i = 0; i < section.lines.size(); ++i) {
-    if (section.lines[i].isKey) section.keyIndex.emplace(AsciiLowerSjis(section.lines[i].key), i);
+uint32_t TIniFile::FindKey(const Body& body, std::string_view key) const {
+  return body.keyIndex.Find(key, [this, &body](uint32_t id) { return Text(body.lines[id].Key); });
+}
+
+void TIniFile::AddLine(Body& body, Line line) {
+  const uint32_t id = static_cast<uint32_t>(body.lines.size());
+  body.lines.push_back(line);
+  // Insert keeps the first occurrence of a repeated key.
+  if (line.Key.Length != NotAKey) {
+    body.keyIndex.Insert(Text(line.Key), id, [this, &body](uint32_t other) { return Text(body.lines[other].Key); });
+  }
+}
+
+void TIniFile::RebuildKeyIndex(Body& body) {
+  body.keyIndex.Clear();
+  body.keyIndex.Reserve(body.lines.size());
+  for (uint32_t i = 0; i < body.lines.size(); ++i) {
+    if (body.lines[i].Key.Length == NotAKey) continue;
+    body.keyIndex.Insert(Text(body.lines[i].Key), i, [this, &body](uint32_t other) { return Text(body.lines[other].Key); });
   }
 }
 
 void TIniFile::RebuildSectionIndex() {
-  sectionIndex_.clear();
-  for (size_t i = 0; i < sections_.size(); ++i) {
-    sectionIndex_.emplace(AsciiLowerSjis(sections_[i].name), i);
+  sectionIndex_.Clear();
+  sectionIndex_.Reserve(sections_.size());
+  for (uint32_t i = 0; i < sections_.size(); ++i) {
+    sectionIndex_.Insert(Text(sections_[i].Name), i, [this](uint32_t other) { return Text(sections_[other].Name); });
   }
 }
 
 bool TIniFile::SectionExists(std::string_view section) const {
-  return FindSection(section) != nullptr;
+  return FindSectionIndex(section) != NotAKey;
 }
 
 bool TIniFile::ValueExists(std::string_view section, std::string_view key) const {
-  const Section* s = FindSection(section);
-  return s != nullptr && s->keyIndex.count(AsciiLowerSjis(key)) != 0;
+  const Body* body = FindBody(section);
+  return body != nullptr && FindKey(*body, key) != NotAKey;
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key,
                                  std::string_view def) const {
-  const Section* s = FindSection(section);
-  if (s == nullptr) return std::string(def);
-  auto it = s->keyIndex.find(AsciiLowerSjis(key));
-  if (it == s->keyIndex.end()) return std::string(def);
-  return s->lines[it->second].text;
+  const Body* body = FindBody(section);
+  const uint32_t line = body == nullptr ? NotAKey : FindKey(*body, key);
+  if (line == NotAKey) return std::string(def);
+  return std::string(Text(body->lines[line].Text));
 }
 
 void TIniFile::WriteString(std::string_view section, std::string_view key,
@@ -199,49 +372,48 @@ void TIniFile::WriteString(std::string_view section, std::string_view key,
   // would split it and could plant other keys, so it is written as a blank.
   std::string value(rawValue);
   std::replace_if(value.begin(), value.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-  Section* s = FindSection(section);
-  if (s == nullptr) s = &AddSection(section);
-  auto it = s->keyIndex.find(AsciiLowerSjis(key));
-  if (it != s->keyIndex.end()) {
-    Line& line = s->lines[it->second];
-    line.key = std::string(key);
-    line.text = std::move(value);
+  // The arguments may not point into text_, which the appends below move.
+  const std::string keyText(key);
+  Body& body = BodyFor(section);
+  const uint32_t found = FindKey(body, keyText);
+  if (found != NotAKey) {
+    // The key takes the writer's spelling; its index entry stays valid, as
+    // the spellings match without regard to case.
+    body.lines[found] = Line{Append(keyText), Append(value)};
     return;
   }
-  AddLine(*s, Line{true, std::string(key), std::move(value)});
+  const Piece keyPiece = Append(keyText);
+  AddLine(body, Line{keyPiece, Append(value)});
 }
 
 void TIniFile::EraseSection(std::string_view section) {
-  auto it = sectionIndex_.find(AsciiLowerSjis(section));
-  if (it == sectionIndex_.end()) return;
-  sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(it->second));
+  const uint32_t index = FindSectionIndex(section);
+  if (index == NotAKey) return;
+  if (sections_[index].BodyId != NotAKey) bodies_[sections_[index].BodyId] = Body{};
+  sections_.erase(sections_.begin() + index);
   RebuildSectionIndex();
 }
 
 void TIniFile::DeleteKey(std::string_view section, std::string_view key) {
-  Section* s = FindSection(section);
-  if (s == nullptr) return;
-  std::string folded = AsciiLowerSjis(key);
-  if (s->keyIndex.count(folded) == 0) return;
-  std::vector<Line> kept;
-  kept.reserve(s->lines.size());
-  for (Line& line : s->lines) {
-    if (line.isKey && AsciiLowerSjis(line.key) == folded) continue;
-    kept.push_back(std::move(line));
-  }
-  s->lines = std::move(kept);
-  RebuildKeyIndex(*s);
+  const uint32_t index = FindSectionIndex(section);
+  if (index == NotAKey || sections_[index].BodyId == NotAKey) return;
+  Body& body = bodies_[sections_[index].BodyId];
+  if (FindKey(body, key) == NotAKey) return;
+  std::erase_if(body.lines, [&](const Line& line) {
+    return line.Key.Length != NotAKey && EqualFolded(Text(line.Key), key);
+  });
+  RebuildKeyIndex(body);
 }
 
 std::vector<std::string> TIniFile::ReadSection(std::string_view section) const {
   std::vector<std::string> keys;
-  const Section* s = FindSection(section);
-  if (s == nullptr) return keys;
-  for (size_t i = 0; i < s->lines.size(); ++i) {
-    const Line& line = s->lines[i];
-    if (!line.isKey) continue;
-    auto it = s->keyIndex.find(AsciiLowerSjis(line.key));
-    if (it != s->keyIndex.end() && it->second == i) keys.push_back(line.key);
+  const Body* body = FindBody(section);
+  if (body == nullptr) return keys;
+  for (uint32_t i = 0; i < body->lines.size(); ++i) {
+    const Line& line = body->lines[i];
+    if (line.Key.Length != NotAKey && FindKey(*body, Text(line.Key)) == i) {
+      keys.emplace_back(Text(line.Key));
+    }
   }
   return keys;
 }
@@ -249,28 +421,50 @@ std::vector<std::string> TIniFile::ReadSection(std::string_view section) const {
 std::vector<std::string> TIniFile::SectionNames() const {
   std::vector<std::string> names;
   names.reserve(sections_.size());
-  for (const Section& s : sections_) names.push_back(s.name);
+  for (const Section& s : sections_) names.emplace_back(Text(s.Name));
   return names;
 }
 
-std::string TIniFile::ToText() const {
-  std::string out;
+template <class Put>
+void TIniFile::WriteText(Put put) const {
   for (const Section& s : sections_) {
-    out += '[';
-    out += s.name;
-    if (EndsInLoneLeadByte(s.name)) out += ' ';
-    out += "]\r\n";
-    for (const Line& line : s.lines) {
-      if (line.isKey) {
-        out += line.key;
-        if (EndsInLoneLeadByte(line.key)) out += ' ';
-        out += '=';
+    const std::string_view name = Text(s.Name);
+    put("[");
+    put(name);
+    if (EndsInLoneLeadByte(name)) put(" ");
+    put("]\r\n");
+    if (s.BodyId != NotAKey) {
+      for (const Line& line : bodies_[s.BodyId].lines) {
+        if (line.Key.Length == NotAKey) {
+          // A run: its lines trimmed, without the comments and empty lines
+          // that stood between them.
+          ForEachLine(Text(line.Text), [&put](std::string_view raw) {
+            const std::string_view plain = TrimBlanks(raw);
+            if (plain.empty() || plain.front() == ';') return;
+            put(plain);
+            put("\r\n");
+          });
+          continue;
+        }
+        const std::string_view key = Text(line.Key);
+        put(key);
+        if (EndsInLoneLeadByte(key)) put(" ");
+        put("=");
+        put(Text(line.Text));
+        put("\r\n");
       }
-      out += line.text;
-      out += "\r\n";
     }
-    out += "\r\n";
+    put("\r\n");
   }
+}
+
+std::string TIniFile::ToText() const {
+  // Measured first, so that the text is made in one piece of memory.
+  size_t size = 0;
+  WriteText([&size](std::string_view part) { size += part.size(); });
+  std::string out;
+  out.reserve(size);
+  WriteText([&out](std::string_view part) { out += part; });
   return out;
 }
 

@@ -8,9 +8,9 @@
 // Shift-JIS double-byte character.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "core/process/ucommon.h"
@@ -80,26 +80,72 @@ class TIniFile {
                   uint64_t maxBytes = MaxSettingsFileBytes) const;
 
  private:
+  // The text is kept as read; names, keys, values and lines are pieces of it
+  // (what later writes bring is appended to it). So a file of a million
+  // tiny lines takes a few times its size, not a hundred.
+  struct Piece {
+    uint32_t Offset = 0;
+    uint32_t Length = 0;
+  };
+  static constexpr uint32_t NotAKey = UINT32_MAX;
+  // A key line (Key, and its value as Text), or, when Key.Length is NotAKey,
+  // a run of lines without "=" (Text spans them as read, comments and empty
+  // lines between them included; a rewrite trims them and drops those).
   struct Line {
-    bool isKey = false;
-    std::string key;    // the key name (isKey), else unused
-    std::string text;   // the value (isKey), else the whole trimmed line
+    Piece Key;
+    Piece Text;
+  };
+  // Names that match without regard to ASCII letter case, as ids into a
+  // list the owner keeps, in an open-addressed table.
+  class NameIndex {
+   public:
+    void Clear() { slots_.clear(); count_ = 0; }
+    void Reserve(size_t count);
+    // The id stored under the name, or NotAKey; `nameOf(id)` gives an id's name.
+    template <class NameOf>
+    uint32_t Find(std::string_view name, NameOf nameOf) const;
+    // Stores `id` unless the name is there already; returns the id stored.
+    template <class NameOf>
+    uint32_t Insert(std::string_view name, uint32_t id, NameOf nameOf);
+
+   private:
+    std::vector<uint32_t> slots_;  // id + 1; 0 for a free slot
+    size_t count_ = 0;
+  };
+  struct Body {
+    std::vector<Line> lines;
+    NameIndex keyIndex;  // key name -> its first line
   };
   struct Section {
-    std::string name;
-    std::vector<Line> lines;
-    std::unordered_map<std::string, size_t> keyIndex;  // folded key -> first line
+    Piece Name;
+    uint32_t BodyId = NotAKey;  // into bodies_; NotAKey while it has no lines
   };
 
-  const Section* FindSection(std::string_view section) const;
-  Section* FindSection(std::string_view section);
-  Section& AddSection(std::string_view section);
-  static void AddLine(Section& section, Line line);
-  static void RebuildKeyIndex(Section& section);
+  std::string_view Text(Piece piece) const {
+    return std::string_view(text_).substr(piece.Offset, piece.Length);
+  }
+  Piece Append(std::string_view text);
+  void LoadOwnedText(std::string text);
+  uint32_t FindSectionIndex(std::string_view section) const;  // NotAKey when absent
+  const Body* FindBody(std::string_view section) const;       // null: absent or no lines
+  void AddSection(Piece name);
+  Body& BodyFor(std::string_view section);                    // made when missing
+  uint32_t FindKey(const Body& body, std::string_view key) const;
+  void AddLine(Body& body, Line line);
+  void RebuildKeyIndex(Body& body);
   void RebuildSectionIndex();
+  // Reads text_ into sections and lines; with `counting` only the sections
+  // are made and their lines counted (into `counts`), so that the second
+  // reading can give every list its room at once.
+  void Parse(bool counting, std::vector<uint32_t>& counts);
+  // Hands the text of the file to `put` piece by piece.
+  template <class Put>
+  void WriteText(Put put) const;
 
+  std::string text_;
   std::vector<Section> sections_;
-  std::unordered_map<std::string, size_t> sectionIndex_;  // folded name -> index
+  std::vector<Body> bodies_;
+  NameIndex sectionIndex_;  // section name -> index in sections_
 };
 
 // A decimal integer (optional sign, digits, nothing else) in the range of int,

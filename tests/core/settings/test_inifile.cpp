@@ -144,6 +144,31 @@ TEST(IniFile, RepeatedKeyFirstIsReadAndWritten) {
   EXPECT_EQ(ini.ToText(), "[A]\r\n\r\n");
 }
 
+TEST(IniFile, ManyNamesAndRunsOfPlainLines) {
+  // Thousands of sections and keys (the name tables grow many times), and
+  // plain lines with comments, keys and a repeated section between them.
+  std::string text = "[P]\r\n  a  \r\n;c\r\n\r\nb\r\nk=1\r\nc\r\n[Q]\r\n[p]\r\nd\r\n[Big]\r\n";
+  for (int i = 0; i < 5000; ++i) text += "Key" + std::to_string(i) + "=v" + std::to_string(i) + "\n";
+  for (int i = 0; i < 3000; ++i) text += "[s" + std::to_string(i) + "]\r";
+  TIniFile ini(text);
+  EXPECT_EQ(ini.SectionNames().size(), 3003u);
+  EXPECT_TRUE(ini.SectionExists("S2999") && !ini.SectionExists("s3000"));
+  EXPECT_EQ(ini.ReadSection("big").size(), 5000u);
+  for (int i = 0; i < 5000; i += 7) {
+    EXPECT_EQ(ini.ReadString("BIG", "kEY" + std::to_string(i), ""), "v" + std::to_string(i));
+  }
+  for (int i = 0; i < 5000; i += 2) ini.DeleteKey("Big", "key" + std::to_string(i));
+  ini.WriteString("Big", "Key1", "changed");
+  ini.WriteString("Big", "Extra", "x");
+  EXPECT_EQ(ini.ReadSection("Big").size(), 2501u);
+  EXPECT_EQ(ini.ReadString("Big", "key1", ""), "changed");
+  EXPECT_FALSE(ini.ValueExists("Big", "Key2"));
+  const std::string written = ini.ToText();
+  EXPECT_TRUE(written.starts_with("[P]\r\na\r\nb\r\nk=1\r\nc\r\nd\r\n\r\n[Q]\r\n\r\n[Big]\r\n"))
+      << written.substr(0, 60);
+  EXPECT_EQ(TIniFile(written).ToText(), written);
+}
+
 // ---- Writing --------------------------------------------------------------------
 
 TEST(IniFile, WritePlacesKeysAndSections) {
