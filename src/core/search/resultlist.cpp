@@ -87,10 +87,6 @@ Occurrence FindNthFromEndImpl(std::string_view line, char ch, int n, bool single
   return found;
 }
 
-// Input beyond this is ignored, so that every offset (at most two characters
-// per input byte) fits a 32-bit signed integer.
-constexpr size_t MaxInputBytes = 0x3FFFFFFF;
-
 // The number of lines NextResultLine reads from `input`.
 size_t CountLines(std::string_view input) {
   const auto* p = reinterpret_cast<const unsigned char*>(input.data());
@@ -222,7 +218,7 @@ void ApplyFallbacks(std::string_view& fileBytes, int& fileNameBlankLineNext,
                     int& fileNameSpaceFromEnd) {
   if (fileNameBlankLineNext < 1) fileNameBlankLineNext = 1;
   if (fileNameSpaceFromEnd < 1) fileNameSpaceFromEnd = 2;
-  if (fileBytes.size() > MaxInputBytes) fileBytes = fileBytes.substr(0, MaxInputBytes);
+  if (fileBytes.size() > MaxResultTextBytes) fileBytes = fileBytes.substr(0, MaxResultTextBytes);
 }
 
 }  // namespace
@@ -264,7 +260,7 @@ ResultHitList FindResultHits(std::string_view fileBytes, int fileNameBlankLineNe
 ResultListParse ParseResultText(std::string_view fileBytes, int fileNameBlankLineNext,
                                 int fileNameSpaceFromEnd) {
   ResultHitList found = FindResultHits(fileBytes, fileNameBlankLineNext, fileNameSpaceFromEnd);
-  if (fileBytes.size() > MaxInputBytes) fileBytes = fileBytes.substr(0, MaxInputBytes);
+  if (fileBytes.size() > MaxResultTextBytes) fileBytes = fileBytes.substr(0, MaxResultTextBytes);
 
   // The rejoined text: every line followed by CR LF.
   ResultListParse result;

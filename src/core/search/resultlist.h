@@ -81,6 +81,10 @@ struct ResultHitList {
 ResultHitList FindResultHits(std::string_view fileBytes, int fileNameBlankLineNext,
                              int fileNameSpaceFromEnd);
 
+// Input beyond this is ignored, so that every offset (at most two characters
+// per input byte) fits a 32-bit signed integer.
+inline constexpr size_t MaxResultTextBytes = 0x3FFFFFFF;
+
 // Finds the hits in a result file's bytes. `fileNameBlankLineNext` below 1
 // counts as 1, `fileNameSpaceFromEnd` below 1 as 2 (callers pass a setting
 // that does not parse as a number as 0). Input beyond 1 GiB is ignored.

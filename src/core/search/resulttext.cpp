@@ -3,13 +3,8 @@
 #include <algorithm>
 
 namespace tavirel {
-namespace {
-// Every offset of a text this long fits an int32_t (at most two per byte).
-constexpr size_t MaxTextBytes = 0x3FFFFFFF;
-}  // namespace
-
 TResultText::TResultText(std::string bytes) : bytes_(std::move(bytes)) {
-  if (bytes_.size() > MaxTextBytes) bytes_.resize(MaxTextBytes);
+  if (bytes_.size() > MaxResultTextBytes) bytes_.resize(MaxResultTextBytes);
   ResultLine piece;
   int count = 0;
   while (true) {
