@@ -87,42 +87,42 @@ int ParseDecimalInt(std::string_view text, int fallback) {
 
 namespace {
 
-// ASCII letters folded to lower case, except the trail bytes of double-byte
-// characters (as AsciiLowerSjis folds them).
-template <class Visit>
-void ForEachFoldedByte(std::string_view text, Visit visit) {
-  size_t nextChar = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (i == nextChar) {
-      nextChar += SjisCharLength(text, i);
+// Walks a text byte by byte, giving each byte as AsciiLowerSjis folds it:
+// ASCII letters in lower case, except the trail bytes of double-byte characters.
+class FoldedBytes {
+ public:
+  explicit FoldedBytes(std::string_view text) : text_(text) {}
+  char At(size_t i) {
+    char c = text_[i];
+    if (i == nextChar_) {
+      nextChar_ += SjisCharLength(text_, i);
       if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
-    visit(i, c);
+    return c;
   }
-}
+
+ private:
+  std::string_view text_;
+  size_t nextChar_ = 0;
+};
 
 uint32_t HashFolded(std::string_view text) {
   uint32_t hash = 2166136261u;
-  ForEachFoldedByte(text, [&hash](size_t, char c) {
-    hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-  });
+  FoldedBytes folded(text);
+  for (size_t i = 0; i < text.size(); ++i) {
+    hash = (hash ^ static_cast<unsigned char>(folded.At(i))) * 16777619u;
+  }
   return hash;
 }
 
 bool EqualFolded(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
-  bool equal = true;
-  size_t nextB = 0;
-  ForEachFoldedByte(a, [&](size_t i, char ca) {
-    char cb = b[i];
-    if (i == nextB) {
-      nextB += SjisCharLength(b, i);
-      if (cb >= 'A' && cb <= 'Z') cb = static_cast<char>(cb - 'A' + 'a');
-    }
-    equal = equal && ca == cb;
-  });
-  return equal;
+  FoldedBytes foldedA(a);
+  FoldedBytes foldedB(b);
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (foldedA.At(i) != foldedB.At(i)) return false;
+  }
+  return true;
 }
 
 // Lines that begin (after blanks) with "[": at least as many as the sections.
