@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "core/indexer/cmdlist.h"
+#include "core/search/hitnames.h"
 #include "core/search/resultlist.h"
 #include "core/search/searchcmd.h"
 #include "core/settings/settings.h"
@@ -70,10 +71,10 @@ void AnswerNextFileDialog(const QString& path, int attempts = 200) {
   });
 }
 
-// The URIs of the hits of a search the way the main window runs one.
-Lines SearchUris(const TSettings& base, const Lines& indexes, std::string_view formula,
-                 const std::string& folder) {
-  TSettings settings = base;
+// The result file of a search the way the main window runs one ("" when
+// there is none), with the settings it ran with.
+std::string SearchResult(TSettings& settings, const Lines& indexes, std::string_view formula,
+                         const std::string& folder) {
   settings.IndexDirectories = indexes;
   settings.DirectoryCount = std::to_string(indexes.size());
   SearchViewState view;
@@ -81,12 +82,20 @@ Lines SearchUris(const TSettings& base, const Lines& indexes, std::string_view f
   const SearchCommand command = BuildSearchCommand(
       settings, view, formula, ResultFolder(settings, folder, folder), folder, {}, false);
   const SearchRunner runner = [](const std::string& commandLine, const std::string& workDir) {
-    return RunConsoleProcess(commandLine, workDir, psmHidden, nullptr, {}) != 0 ? 1 : 0;
+    return RunConsoleProcess(commandLine, workDir, psmHidden, nullptr, {}, acNamazu) != 0 ? 1 : 0;
   };
   const SearchRunOutcome outcome = RunSearchCommand(settings, command, folder, {}, runner);
   if (outcome.Result != TSearchRunResult::srrResultReady) return {};
   std::string bytes;
   platform::ReadWholeFile(command.ResultFilePath, bytes);
+  return bytes;
+}
+
+// The URIs of the hits of such a search.
+Lines SearchUris(const TSettings& base, const Lines& indexes, std::string_view formula,
+                 const std::string& folder) {
+  TSettings settings = base;
+  const std::string bytes = SearchResult(settings, indexes, formula, folder);
   Lines uris;
   for (const SearchHit& hit : ParseResultText(bytes, settings).Hits) uris.push_back(hit.Uri);
   return uris;
@@ -100,6 +109,7 @@ class TestMakeIndexEndToEnd : public QObject {
  private slots:
   void buildsBothIndexesFromTheWindow();
   void folderNamedLikeAnOptionIsIndexed();
+  void sharedIndexOfJapaneseFoldersStaysTrue();
 };
 
 void TestMakeIndexEndToEnd::buildsBothIndexesFromTheWindow() {
@@ -262,17 +272,119 @@ void TestMakeIndexEndToEnd::folderNamedLikeAnOptionIsIndexed() {
   built.lines.insert(built.lines.begin(), "*chdir \"" + dir.File("docs") + "\"");
 
   TBigView view;
+  TGuardedConsoleView guarded(&view);
   CommandRunHooks hooks;
-  hooks.start = [&view](std::string_view command, std::string_view folder, TProcessShowMode mode,
+  hooks.start = [&view, &guarded](std::string_view command, std::string_view folder, TProcessShowMode mode,
                         TArgumentCoding coding) {
-    return RunConsoleProcess(command, folder, mode, &view, coding);
+    int exitCode = -1;
+    RunConsoleProcessInto(command, folder, mode, &guarded, &view, coding, &exitCode);
+    return exitCode;
   };
-  QCOMPARE(RunCommandList(built.lines, Settings, hooks), 2);
+  const TCommandRunSummary summary = RunCommandList(built.lines, Settings, hooks);
+  QCOMPARE(summary.started, 2);
+  QVERIFY(summary.failedLines.empty());
   for (const char* index : {"index1", "index2"}) {
     std::string files;
     QVERIFY(platform::ReadWholeFile(dir.File(std::string("index/") + index + "/NMZ.r"), files));
     QVERIFY2(files.find("/a.txt") != std::string::npos, files.c_str());
   }
+}
+
+// One index of two folders with Japanese names and blanks, built, run again,
+// updated and searched through the window; mknmz's and namazu's lines that
+// name those folders read right, and a failed line says so.
+void TestMakeIndexEndToEnd::sharedIndexOfJapaneseFoldersStaysTrue() {
+  LoadSettings(Settings, "");
+  Settings.IniFileName.clear();
+  if (::access(Settings.mknmzPath.c_str(), R_OK) != 0 || ::access(Settings.namazuPath.c_str(), X_OK) != 0)
+    QSKIP("mknmz or namazu is not installed");
+  const QString start = QDir::currentPath();
+  auto restore = qScopeGuard([&] { QDir::setCurrent(start); });
+  const auto S = [](const std::string& utf8) { return platform::Utf8ToCp932(utf8).value(); };
+  const auto shows = [](const Lines& lines, const std::string& part) {
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& line) { return line.find(part) != line.npos; });
+  };
+
+  TempDir dir("tavirel-mkidx");
+  const std::string reference = dir.File("文書/参考 資料"), memo = dir.File("文書/メモ 帳");
+  const std::string index = dir.File("索引");
+  fs::create_directories(reference);
+  fs::create_directories(memo);
+  for (int i = 0; i < 3; ++i) {
+    const std::string n = std::to_string(i);
+    dir.Write("文書/参考 資料/doc" + n + ".txt", std::string(testsupport::kHonbunEuc) + " refword" + n + "\n");
+    dir.Write("文書/メモ 帳/doc" + n + ".txt", std::string(testsupport::kHonbunEuc) + " memoword" + n + "\n");
+  }
+
+  TfrmMakeIndex window;
+  window.show();
+  window.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+  window.edtTargetDirectories->setPlainText(QString::fromStdString(reference + "\n" + memo));
+  window.pgeMknmz->setCurrentWidget(window.tabIndexDir);
+  window.optIndexOtherDir->setChecked(true);
+  window.edtOutputDir->setText(QString::fromStdString(index));
+  window.grpMakeDirChoices->button(mdcNone)->setChecked(true);
+  BoxSeen create;
+  AnswerNextBox(&create, QMessageBox::Yes);
+  QTest::mouseClick(window.btnMakeCmdline, Qt::LeftButton);
+  QVERIFY(create.seen);
+  // One line names both folders, so that the index knows them both.
+  QCOMPARE(window.CommandLines(),
+           (Lines{"*mkdir \"" + S(index) + "\"",
+                  "*mknmz --output=\"" + S(index) + "\" \"" + S(reference) + "\" \"" + S(memo) + "\""}));
+
+  const std::string deleted = S(" ファイルは削除されています");
+  const std::string nothingToDo = S("インデックスすべきファイルはありません");
+  const std::string noFailure = "失敗したコマンドはありません";
+  QTest::mouseClick(window.btnMakeIndex, Qt::LeftButton);
+  QVERIFY2(window.lblRunStatus->text().contains(QString::fromStdString(noFailure)),
+           qPrintable(window.lblRunStatus->text()));
+  // The file lines show the folders' names, not their percent escapes.
+  QVERIFY(shows(window.edtProcess->Lines(), S(memo + "/doc1.txt")));
+
+  // The same list again: nothing is removed, nothing indexed again.
+  QTest::mouseClick(window.btnMakeIndex, Qt::LeftButton);
+  QVERIFY(shows(window.edtProcess->Lines(), nothingToDo));
+  QVERIFY(!shows(window.edtProcess->Lines(), deleted));
+  QVERIFY(!shows(window.edtProcess->Lines(), "1/"));
+
+  // A file added to each folder and one removed: an update finds them all.
+  dir.Write("文書/参考 資料/new.txt", "freshword in reference\n");
+  dir.Write("文書/メモ 帳/new.txt", "freshword in memo\n");
+  fs::remove(reference + "/doc0.txt");
+  window.edtTargetDirectories->setPlainText(QString::fromStdString(index));
+  window.lstCriteria->item(critUpdate)->setCheckState(Qt::Checked);
+  QTest::mouseClick(window.btnMakeCmdline, Qt::LeftButton);
+  QCOMPARE(window.CommandLines(), Lines{"*mknmz --update=\"" + S(index) + "\""});
+  QTest::mouseClick(window.btnMakeIndex, Qt::LeftButton);
+  QVERIFY(shows(window.edtProcess->Lines(), S(reference + "/doc0.txt") + deleted));
+  QCOMPARE(SearchUris(Settings, {S(index)}, "freshword", dir.path()).size(), size_t{2});
+  QVERIFY(SearchUris(Settings, {S(index)}, "refword0", dir.path()).empty());
+  QCOMPARE(SearchUris(Settings, {S(index)}, "memoword0", dir.path()).size(), size_t{1});
+
+  // A missing output folder: mknmz's message reads right, the failure shows.
+  const std::string missing = dir.File("無い 索引");
+  window.pgeMknmz->setCurrentWidget(window.tabProcess);
+  window.edtCommandLine->setText(QString::fromStdString(
+      "*mknmz --output=\"" + missing + "\" \"" + reference + "\""));
+  QTest::mouseClick(window.btnRunMknmz, Qt::LeftButton);
+  QVERIFY(shows(window.edtProcess->Lines(), S(missing + ": 無効な出力ディレクトリ指定")));
+  QVERIFY(shows(window.edtProcess->Lines(), S("×コマンド 1 / 1 は失敗しました（終了コード ")));
+  QVERIFY(window.lblProgress->text().contains(QStringLiteral("失敗 1")));
+  QVERIFY2(window.lblRunStatus->text().contains(QStringLiteral("失敗したコマンド: 1 件（1 行目）")),
+           qPrintable(window.lblRunStatus->text()));
+
+  // namazu's line for each index, one of them in a Japanese folder and one
+  // that cannot be opened, reads right in the hit list.
+  TSettings settings = Settings;
+  const std::string result =
+      ReadableIndexLines(SearchResult(settings, {S(index), S(missing)}, "freshword", dir.path()));
+  QVERIFY2(result.find("(" + S(index) + ") [ freshword: 2 ]") != std::string::npos, result.c_str());
+  QVERIFY2(result.find("(" + S(missing) + ") [  (" + S("インデックスが開けませんでした")) !=
+               std::string::npos,
+           result.c_str());
 }
 
 QTEST_MAIN(TestMakeIndexEndToEnd)

@@ -182,12 +182,13 @@ TProcessShowMode CommandRunMode(const TSettings& settings) {
   return settings.ShowProcess == "DOSWindow" ? psmNormal : psmCaptured;
 }
 
-int RunCommandList(const std::vector<std::string>& lines, const TSettings& settings,
-                   const CommandRunHooks& hooks) {
+TCommandRunSummary RunCommandList(const std::vector<std::string>& lines, const TSettings& settings,
+                                  const CommandRunHooks& hooks) {
   const std::string folder = ParentFolder(settings.mknmzPath, NativePathStyle);
   if (!folder.empty()) platform::SetCurrentFolder(folder);
   const int count = static_cast<int>(lines.size());
-  int started = 0;
+  TCommandRunSummary summary;
+  summary.lines = count;
   for (int i = 0; i < count; ++i) {
     const std::string text =
         hooks.beforeLine ? hooks.beforeLine(i + 1, count, lines[i]) : lines[i];
@@ -196,13 +197,70 @@ int RunCommandList(const std::vector<std::string>& lines, const TSettings& setti
       if (command.empty() || !hooks.start) continue;
       const TArgumentCoding coding =
           text.rfind("*mknmz ", 0) == 0 ? acMknmz : acAsWritten;
-      if (hooks.start(command, platform::CurrentFolder(), CommandRunMode(settings), coding) != 0)
-        ++started;
+      TCommandResult result;
+      result.exitCode =
+          hooks.start(command, platform::CurrentFolder(), CommandRunMode(settings), coding);
+      result.started = result.exitCode >= 0;
+      if (result.started) ++summary.started;
+      if (result.Failed()) summary.failedLines.push_back(i + 1);
+      if (hooks.afterLine) hooks.afterLine(i + 1, count, result);
     } catch (const std::exception&) {
       // One line's failure never stops the lines after it.
     }
   }
-  return started;
+  return summary;
+}
+
+std::string CommandFailureText(int number, int count, const TCommandResult& result) {
+  if (!result.Failed()) return {};
+  // ×コマンド
+  std::string text = "\x81~\x83R\x83}\x83\x93\x83h ";
+  text += std::to_string(number) + " / " + std::to_string(count) + " ";
+  if (!result.started) {
+    // を開始できませんでした。
+    text += "\x82\xF0\x8AJ\x8En\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x81" "B";
+  } else {
+    // は失敗しました（終了コード N）。
+    text += "\x82\xCD\x8E\xB8\x94s\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81i\x8FI\x97\xB9\x83R\x81[\x83h ";
+    text += std::to_string(result.exitCode);
+    text += "\x81j\x81" "B";
+  }
+  return text;
+}
+
+std::string RunEndProgressText(const TCommandRunSummary& summary) {
+  std::string text = std::to_string(summary.lines) + " / " + std::to_string(summary.lines);
+  text += " \x8FI\x97\xB9";  // 終了
+  if (!summary.failedLines.empty()) {
+    text += "\x81" "E\x8E\xB8\x94s ";  // ・失敗
+    text += std::to_string(summary.failedLines.size());
+  }
+  return text;
+}
+
+std::string RunEndStatusText(const TCommandRunSummary& summary) {
+  // 実行が終わりました。
+  std::string text = "\x8E\xC0\x8Ds\x82\xAA\x8FI\x82\xED\x82\xE8\x82\xDC\x82\xB5\x82\xBD\x81" "B";
+  if (summary.failedLines.empty()) {
+    // 失敗したコマンドはありません。
+    text += "\x8E\xB8\x94s\x82\xB5\x82\xBD\x83R\x83}\x83\x93\x83h\x82\xCD\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81" "B";
+    return text;
+  }
+  // 失敗したコマンド: N 件（a, b 行目）
+  text += "\x8E\xB8\x94s\x82\xB5\x82\xBD\x83R\x83}\x83\x93\x83h: ";
+  text += std::to_string(summary.failedLines.size());
+  text += " \x8C\x8F\x81i";
+  constexpr size_t kShownNumbers = 10;  // a long list ends in "…"
+  for (size_t k = 0; k < summary.failedLines.size(); ++k) {
+    if (k > 0) text += ", ";
+    if (k == kShownNumbers) {
+      text += "\x81" "c";  // …
+      break;
+    }
+    text += std::to_string(summary.failedLines[k]);
+  }
+  text += " \x8Ds\x96\xDA\x81j";
+  return text;
 }
 
 }  // namespace tavirel

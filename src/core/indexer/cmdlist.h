@@ -101,10 +101,18 @@ std::string FirstCommandLine(std::string_view text);
 
 // How a captured console run is started: RunConsoleProcess with the window's
 // view, or something that stands in for it. `coding` tells which arguments
-// name files and folders (acMknmz for the lines of "*mknmz").
+// name files and folders (acMknmz for the lines of "*mknmz"). Returns the
+// program's exit code, or -1 when it could not be started.
 using CommandStarter =
-    std::function<intptr_t(std::string_view commandLine, std::string_view workDir,
-                           TProcessShowMode mode, TArgumentCoding coding)>;
+    std::function<int(std::string_view commandLine, std::string_view workDir,
+                      TProcessShowMode mode, TArgumentCoding coding)>;
+
+// How the program of one line ended.
+struct TCommandResult {
+  bool started = false;
+  int exitCode = -1;  // the program's exit code when it was started
+  bool Failed() const { return !started || exitCode != 0; }
+};
 
 struct CommandRunHooks {
   // Called before each line: its number from 1, the number of lines and the
@@ -112,6 +120,16 @@ struct CommandRunHooks {
   // command field and interprets the field's text).
   std::function<std::string(int number, int count, const std::string& line)> beforeLine;
   CommandStarter start;
+  // Called after each line that started a program (or tried to).
+  std::function<void(int number, int count, const TCommandResult& result)> afterLine;
+};
+
+// What a run did.
+struct TCommandRunSummary {
+  int lines = 0;                 // lines run
+  int started = 0;               // programs started
+  std::vector<int> failedLines;  // numbers (from 1) of the lines whose program
+                                 // failed to start or ended with a code other than 0
 };
 
 // The mode of the programs of a run: psmNormal when ShowProcess is exactly
@@ -121,9 +139,18 @@ TProcessShowMode CommandRunMode(const TSettings& settings);
 // Runs the lines one after the other: the current folder is first set to the
 // folder of mknmzPath (a failure is ignored), each line is interpreted by
 // ExpandCommandLine and its command, if any, started in the current folder
-// and waited for. A line that fails does not stop the others. Returns the
-// number of programs started.
-int RunCommandList(const std::vector<std::string>& lines, const TSettings& settings,
-                   const CommandRunHooks& hooks);
+// and waited for. A line that fails does not stop the others.
+TCommandRunSummary RunCommandList(const std::vector<std::string>& lines, const TSettings& settings,
+                                  const CommandRunHooks& hooks);
+
+// What the run page shows after the output of a line that failed
+// ("×コマンド 2 / 3 は失敗しました（終了コード 2）。"); empty for a line that
+// succeeded.
+std::string CommandFailureText(int number, int count, const TCommandResult& result);
+// The progress label at the end of a run: "3 / 3 終了", "3 / 3 終了・失敗 1".
+std::string RunEndProgressText(const TCommandRunSummary& summary);
+// The status at the end of a run: "実行が終わりました。" and either
+// "失敗したコマンドはありません。" or "失敗したコマンド: 2 件（1, 3 行目）".
+std::string RunEndStatusText(const TCommandRunSummary& summary);
 
 }  // namespace tavirel

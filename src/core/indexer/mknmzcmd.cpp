@@ -175,7 +175,15 @@ TCommandLines BuildCommandLines(const TIndexChoices& c, PathStyle style) {
 
   const std::string outputDir(TrimBlanks(c.outputDir));
   const std::string base = StripTrailingBackslash(outputDir, style);
-  const size_t passes = useList ? 1 : dirs.size();
+  // One shared index (choice 0) is made by one mknmz line that names every
+  // folder: mknmz records the folders of its line in the index, and an
+  // update later looks through all of them. Lines of their own, joined with
+  // --no-delete, would leave an index that an update reads from the last
+  // folder only, and a run of them would drop and re-add the other folders'
+  // documents every time.
+  const bool sharedIndex = !useList && !update && c.indexOtherDir && c.makeDirChoice != mdcSameName &&
+                           c.makeDirChoice != mdcNumbered;
+  const size_t passes = useList || sharedIndex ? 1 : dirs.size();
   for (size_t pass = 0; pass < passes; ++pass) {
     const std::string dir = useList ? std::string() : StripTrailingBackslash(dirs[pass], style);
     std::string perDir;
@@ -183,7 +191,6 @@ TCommandLines BuildCommandLines(const TIndexChoices& c, PathStyle style) {
       perDir = " --update=" + QuoteArgument(dir);
     } else {
       std::string out;
-      bool makeFolder = true;
       if (c.indexOtherDir) {
         switch (c.makeDirChoice) {
           case mdcSameName:
@@ -196,22 +203,23 @@ TCommandLines BuildCommandLines(const TIndexChoices& c, PathStyle style) {
             break;
           default:
             out = outputDir.empty() ? dirs.front() : base;
-            if (pass > 0) perDir += " --no-delete";  // later folders join the one index
-            makeFolder = pass == 0;
             break;
         }
-        if (makeFolder) {
-          result.lines.push_back("*mkdir \"" + out + "\"");
-          if (c.criteria[critDeleteBefore])
-            result.lines.push_back("*delete \"" + out + "\", \"NMZ.*\"");
-        }
+        result.lines.push_back("*mkdir \"" + out + "\"");
+        if (c.criteria[critDeleteBefore])
+          result.lines.push_back("*delete \"" + out + "\", \"NMZ.*\"");
       } else {
         out = dir;
         if (c.criteria[critDeleteBefore])
           result.lines.push_back("*delete \"" + out + "\", \"NMZ.*\"");
       }
       perDir += " --output=" + QuoteArgument(out);
-      if (!useList) perDir += " " + DocumentFolderArgument(dir, style);
+      if (sharedIndex) {
+        for (const std::string& each : dirs)
+          perDir += " " + DocumentFolderArgument(StripTrailingBackslash(each, style), style);
+      } else if (!useList) {
+        perDir += " " + DocumentFolderArgument(dir, style);
+      }
     }
     result.lines.push_back(common + perDir);
   }

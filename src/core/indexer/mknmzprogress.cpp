@@ -5,6 +5,7 @@
 
 #include "core/jconv/jconvert.h"
 #include "core/process/ucommon.h"
+#include "core/search/hitnames.h"
 
 namespace tavirel {
 namespace {
@@ -70,13 +71,35 @@ TMknmzProgressWatcher::TMknmzProgressWatcher(
 }
 
 void TMknmzProgressWatcher::AppendLine(std::string_view line) {
-  inner_.AppendLine(line);
+  inner_.AppendLine(ReadableMknmzFileLine(line));
   Read(line);
 }
 
 void TMknmzProgressWatcher::InsertLine(int index, std::string_view line) {
-  inner_.InsertLine(index, line);
+  inner_.InsertLine(index, ReadableMknmzFileLine(line));
   Read(line);
+}
+
+void TMknmzProgressWatcher::ReplaceLine(int index, std::string_view line) {
+  inner_.ReplaceLine(index, ReadableMknmzFileLine(line));
+}
+
+std::string ReadableMknmzFileLine(std::string_view line) {
+  int64_t current = 0, total = 0;
+  if (line.find('%') == std::string_view::npos || !ParseMknmzFileLine(line, current, total))
+    return std::string(line);
+  const size_t begin = line.find(" - ") + 3;
+  // The address ends before the media type (" [text/plain]") when there is one.
+  size_t end = line.size();
+  while (end > begin && line[end - 1] == ' ') --end;
+  if (end > begin && line[end - 1] == ']') {
+    const size_t open = line.rfind(" [", end);
+    if (open != std::string_view::npos && open >= begin) end = open;
+  }
+  std::string out(line.substr(0, begin));
+  out += DecodeHitAddress(line.substr(begin, end - begin));
+  out += line.substr(end);
+  return out;
 }
 
 void TMknmzProgressWatcher::Read(std::string_view line) {

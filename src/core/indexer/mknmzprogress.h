@@ -49,7 +49,7 @@ class TMknmzProgressParser {
 };
 
 // A console view for the captured runner that hands every line on to the
-// view that shows it and reads mknmz's progress from the lines as they
+// view that shows it (file lines made readable) and reads mknmz's progress from the lines as they
 // arrive. `clock` gives steady seconds; `changed` is called after each line
 // that changed the progress. Reset before each mknmz command.
 class TMknmzProgressWatcher : public IConsoleView {
@@ -64,7 +64,7 @@ class TMknmzProgressWatcher : public IConsoleView {
   void InsertLine(int index, std::string_view line) override;
   // A line shown again in another code (the runner's late conversion) is
   // not read again.
-  void ReplaceLine(int index, std::string_view line) override { inner_.ReplaceLine(index, line); }
+  void ReplaceLine(int index, std::string_view line) override;
   void ShowLastLine() override { inner_.ShowLastLine(); }
   int Tag() const override { return inner_.Tag(); }
   void SetTag(int tag) override { inner_.SetTag(tag); }
@@ -80,6 +80,11 @@ class TMknmzProgressWatcher : public IConsoleView {
 
 // Parses "n/N - ..." at the start of `line`; false when it is not one.
 bool ParseMknmzFileLine(std::string_view line, int64_t& current, int64_t& total);
+
+// A file line "n/N - address [type]" with its percent-encoded address shown
+// as the hit list shows addresses (decoded into the program's code); every
+// other line as it is. The watcher hands this form to the view.
+std::string ReadableMknmzFileLine(std::string_view line);
 
 // "文書 n / N・残り約 m 分" (or "残り 1 分未満", or without the estimate);
 // empty before mknmz has given a total. A run that finds nothing says

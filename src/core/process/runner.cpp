@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "platform/process.h"
+#include "core/jconv/mixedline.h"
 #include "core/process/cmdline.h"
 
 namespace tavirel {
@@ -29,19 +30,6 @@ bool NeedsConversion(std::string_view line) {
   return std::any_of(line.begin(), line.end(), [](char c) {
     return static_cast<unsigned char>(c) >= 0x80 || c == '\x1B';
   });
-}
-
-// Detection of one line as it stood in the output. Bytes that mark binary
-// data are left out: a stray one must not hide the code of the text around.
-TKanjiCode DetectLineCode(std::string_view line) {
-  std::string sample;
-  sample.reserve(line.size() + 1);
-  for (char c : line) {
-    unsigned char u = static_cast<unsigned char>(c);
-    if (u > 0x07 && u != 0xFF) sample.push_back(c);
-  }
-  sample.push_back('\n');
-  return DetectKanjiCode(sample);
 }
 
 platform::ConsoleShow ShowFor(TProcessShowMode mode) {
@@ -70,7 +58,7 @@ class TagGuard {
 
 intptr_t RunCaptured(std::string_view commandLine, std::string_view workDir,
                      IConsoleView& view, const ConsoleRunCallbacks& callbacks,
-                     TArgumentCoding coding) {
+                     TArgumentCoding coding, int& exitCode) {
   TagGuard busy(view);
   if (view.LineCount() > 0) {
     view.AppendLine("");
@@ -121,7 +109,7 @@ intptr_t RunCaptured(std::string_view commandLine, std::string_view workDir,
   }
   writer.Finish();
   child.CloseOutput();
-  child.Wait();
+  exitCode = child.Wait();
   view.AppendLine("");
   return child.Pid();
 }
@@ -149,11 +137,15 @@ std::string StartFailureMessage(std::string_view workDir, std::string_view comma
 
 intptr_t RunConsoleProcess(std::string_view commandLine, std::string_view workDir,
                            TProcessShowMode mode, IConsoleView* view,
-                           const ConsoleRunCallbacks& callbacks, TArgumentCoding coding) {
+                           const ConsoleRunCallbacks& callbacks, TArgumentCoding coding,
+                           int* exitCode) {
+  int ignored = -1;
+  int& code = exitCode != nullptr ? *exitCode : ignored;
+  code = -1;
   switch (mode) {
     case psmCaptured:
       if (view == nullptr) return 0;
-      return RunCaptured(commandLine, workDir, *view, callbacks, coding);
+      return RunCaptured(commandLine, workDir, *view, callbacks, coding, code);
     case psmHidden:
     case psmNormal:
     case psmMinimized: {
@@ -168,7 +160,7 @@ intptr_t RunConsoleProcess(std::string_view commandLine, std::string_view workDi
         ShowMessage(callbacks, StartFailureMessage(workDir, commandLine, started.error));
         return 0;
       }
-      child.Wait();
+      code = child.Wait();
       return child.Pid();
     }
   }
@@ -234,7 +226,7 @@ void ConsoleOutputWriter::ShowCompleteText(std::string_view text) {
 void ConsoleOutputWriter::ShowLine(std::string_view line) {
   bool undecided = false;
   if (code_ == kcAscii && NeedsConversion(line)) {
-    switch (TKanjiCode detected = DetectLineCode(line)) {
+    switch (TKanjiCode detected = DetectMixedLineCode(line)) {
       case kcJisNew:
       case kcJisOld:
       case kcEuc:
@@ -264,12 +256,10 @@ void ConsoleOutputWriter::ShowLine(std::string_view line) {
 
 std::string ConsoleOutputWriter::ConvertLine(std::string_view line) const {
   if (!NeedsConversion(line)) return std::string(line);
-  switch (code_) {
-    case kcEuc: return EucToSjis(line);
-    case kcJisNew:
-    case kcJisOld: return JisToSjis(line);
-    default: return std::string(line);
-  }
+  // File and folder names come in the file system's UTF-8 within the
+  // program's own text; until the run's code is known that text is shown as
+  // Shift-JIS.
+  return MixedLineToSjis(line, code_);
 }
 
 void ConsoleOutputWriter::ConvertUndecidedLines() {

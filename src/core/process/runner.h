@@ -48,11 +48,13 @@ struct ConsoleRunCallbacks {
 // failure has been shown) or `mode` is none of the four. `coding` names the
 // program the line runs, so that its file and folder arguments reach it in
 // the file system's code (core/process/arguments.h); with acAsWritten every
-// argument but the program keeps the command line's bytes.
+// argument but the program keeps the command line's bytes. `exitCode`, when
+// given, receives the program's exit code (128 + the signal's number for a
+// program ended by a signal), or -1 when it was not started.
 intptr_t RunConsoleProcess(std::string_view commandLine, std::string_view workDir,
                            TProcessShowMode mode, IConsoleView* view,
                            const ConsoleRunCallbacks& callbacks,
-                           TArgumentCoding coding = acAsWritten);
+                           TArgumentCoding coding = acAsWritten, int* exitCode = nullptr);
 
 // The message shown when a program cannot be started.
 std::string StartFailureMessage(std::string_view workDir, std::string_view commandLine,
@@ -74,7 +76,10 @@ inline constexpr std::string_view PipeFailureMessage =
 // decisively EUC-JP or JIS, that line and every later one are converted to
 // Shift-JIS, and the lines shown earlier in the same run that could have
 // been either EUC-JP or Shift-JIS are converted in the view as well.
-// Shift-JIS and plain ASCII output is shown as it is.
+// Shift-JIS and plain ASCII output is shown as it is. File and folder names
+// that the program copies into its lines in the file system's UTF-8 are
+// converted on their own, whatever the code of the text around them
+// (core/jconv/mixedline.h).
 class ConsoleOutputWriter {
  public:
   explicit ConsoleOutputWriter(IConsoleView& view) : view_(view) {}

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "core/jconv/mixedline.h"
 #include "core/process/urltext.h"
 #include "platform/platform.h"
 
@@ -320,6 +321,33 @@ std::string FileNameOfAddress(std::string_view address) {
 
 std::string NamazuTitleForFileName(std::string_view fileSystemName) {
   return NamazuEucToSjis(StoredField(FullToHalfAscii(HalfToFullKana(fileSystemName))));
+}
+
+std::string ReadableIndexLines(std::string bytes) {
+  const std::string_view all(bytes);
+  std::string out;
+  size_t copied = 0;
+  for (size_t begin = 0; begin < all.size();) {
+    size_t end = all.find('\n', begin);
+    if (end == std::string_view::npos) end = all.size();
+    const std::string_view line = all.substr(begin, end - begin);
+    // The hits begin with their number ("1. "); nothing after that is touched.
+    size_t digits = 0;
+    while (digits < line.size() && line[digits] >= '0' && line[digits] <= '9') ++digits;
+    if (digits > 0 && line.substr(digits, 2) == ". ") break;
+    if (!line.empty() && line.front() == '(') {
+      std::string readable = MixedLineToSjis(line, kcSjis);
+      if (readable != line) {
+        out.append(all.substr(copied, begin - copied));
+        out += readable;
+        copied = end;
+      }
+    }
+    begin = end + 1;
+  }
+  if (copied == 0) return bytes;
+  out.append(all.substr(copied));
+  return out;
 }
 
 }  // namespace tavirel

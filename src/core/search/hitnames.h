@@ -41,4 +41,10 @@ std::string NamazuTitleForFileName(std::string_view fileSystemName);
 // and everything else stay byte for byte.
 std::string ReadableHtmlResult(std::string_view page);
 
+// A result file with namazu's lines about each index ("(/path/索引) [ 語: 42 ]",
+// one per index searched, before the hits) made readable: namazu writes the
+// index's path in the file system's UTF-8 among its Shift-JIS text, and those
+// paths are brought into Shift-JIS. Nothing from the first hit on changes.
+std::string ReadableIndexLines(std::string bytes);
+
 }  // namespace tavirel

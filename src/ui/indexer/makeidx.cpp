@@ -355,6 +355,10 @@ void TfrmMakeIndex::BuildPages() {
     // Wide enough for long counts, so that the bar keeps its length.
     lblMknmzProgress->setMinimumWidth(lblMknmzProgress->fontMetrics().horizontalAdvance(
         QStringLiteral("コマンド 99 / 99　文書 99999 / 99999・残り約 999 分")));
+    lblRunStatus = Named(new QLabel(tabProcess), "lblRunStatus");
+    lblRunStatus->setWordWrap(true);
+    lblRunStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblRunStatus->hide();
     edtProcess = Named(new TBigView(tabProcess), "edtProcess");
     QFont font(QStringLiteral("ＭＳ ゴシック"));
     font.setPixelSize(12);
@@ -380,6 +384,7 @@ void TfrmMakeIndex::BuildPages() {
     auto* page = new QVBoxLayout(tabProcess);
     page->addLayout(line);
     page->addLayout(progress);
+    page->addWidget(lblRunStatus);
     page->addWidget(edtProcess, 1);
   }
 
@@ -863,6 +868,8 @@ void TfrmMakeIndex::RunCommands(RunSource source) {
   edtProcess->ClearSelection();
   prgMknmz->hide();
   lblMknmzProgress->clear();
+  lblRunStatus->clear();
+  lblRunStatus->hide();
 
   QPointer<TfrmMakeIndex> self(this);
   // mknmz's lines pass a watcher on their way to the view, which reads its
@@ -899,11 +906,23 @@ void TfrmMakeIndex::RunCommands(RunSource source) {
   };
   hooks.start = [&, this](std::string_view command, std::string_view folder, TProcessShowMode mode,
                           TArgumentCoding coding) {
-    return RunConsoleProcessInto(command, folder, mode, mode == psmCaptured ? &watcher : nullptr,
-                                 this, coding);
+    int exitCode = -1;
+    RunConsoleProcessInto(command, folder, mode, mode == psmCaptured ? &watcher : nullptr, this,
+                          coding, &exitCode);
+    return exitCode;
   };
+  hooks.afterLine = [&guarded](int number, int count, const TCommandResult& result) {
+    // A failed line says so below its output, where the user reads it.
+    const std::string text = CommandFailureText(number, count, result);
+    if (text.empty()) return;
+    guarded.AppendLine(text);
+    guarded.AppendLine("");
+    guarded.ShowLastLine();
+  };
+  TCommandRunSummary summary;
+  summary.lines = static_cast<int>(lines.size());
   try {
-    RunCommandList(lines, Settings, hooks);
+    summary = RunCommandList(lines, Settings, hooks);
   } catch (...) {
     // The run ends; the window goes on.
   }
@@ -913,6 +932,19 @@ void TfrmMakeIndex::RunCommands(RunSource source) {
                           static_cast<QWidget*>(btnRunMknmz)})
     button->setEnabled(true);
   running_ = false;
+  ShowRunEnd(summary);
+}
+
+void TfrmMakeIndex::ShowRunEnd(const TCommandRunSummary& summary) {
+  // The end stays visible for a user who looked away: the progress label
+  // and the status line say that the run ended and how many lines failed.
+  if (summary.lines == 0) return;
+  lblProgress->setText(SjisToQString(RunEndProgressText(summary)));
+  const bool failed = !summary.failedLines.empty();
+  lblRunStatus->setText(SjisToQString(RunEndStatusText(summary)));
+  lblRunStatus->setStyleSheet(failed ? QStringLiteral("color: #C00000; font-weight: bold;")
+                                     : QString());
+  lblRunStatus->show();
 }
 
 void TfrmMakeIndex::btnRunMknmzClick() {
@@ -975,8 +1007,18 @@ bool TfrmMakeIndex::eventFilter(QObject* watched, QEvent* event) {
 
 bool TfrmMakeIndex::FormCloseQuery() {
   // A run (the exit button is off) or a help text still coming keeps the
-  // window open.
-  if (!btnExit->isEnabled() || helpRunning_) return false;
+  // window open, and the run page says why.
+  if (!btnExit->isEnabled() || helpRunning_) {
+    pgeMknmz->setCurrentWidget(tabProcess);
+    lblRunStatus->setStyleSheet(QString());
+    lblRunStatus->setText(helpRunning_
+                              ? QStringLiteral("オプションの説明を読み込み中のため、閉じられません。"
+                                               "読み込みが終わるまでお待ちください。")
+                              : QStringLiteral("実行中のため、閉じられません。"
+                                               "実行が終わってから閉じてください。"));
+    lblRunStatus->show();
+    return false;
+  }
   if (helpWindow_) {
     helpWindow_->edt->SetTag(1);
     helpWindow_->deleteLater();

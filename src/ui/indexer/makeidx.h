@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/indexer/cmdlist.h"
 #include "core/indexer/mknmzcmd.h"
 
 class QAction;
@@ -107,6 +108,8 @@ class TfrmMakeIndex : public QDialog {
   // for the reserved list, its commands.
   QProgressBar* prgMknmz = nullptr;
   QLabel* lblMknmzProgress = nullptr;
+  // How the last run ended (and why the window stays open during a run).
+  QLabel* lblRunStatus = nullptr;
   TBigView* edtProcess = nullptr;
   QMenu* pmnu = nullptr;
   QAction* mnuCopy = nullptr;
@@ -164,6 +167,7 @@ class TfrmMakeIndex : public QDialog {
 
   enum class RunSource { CommandField, List };
   void RunCommands(RunSource source);
+  void ShowRunEnd(const TCommandRunSummary& summary);
 
  public slots:
   void reject() override;

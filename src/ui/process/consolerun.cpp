@@ -29,7 +29,7 @@ void TGuardedConsoleView::SetTag(int tag) {
 
 intptr_t RunConsoleProcessInto(std::string_view commandLine, std::string_view workDir,
                                TProcessShowMode mode, IConsoleView* output, QWidget* owner,
-                               TArgumentCoding coding) {
+                               TArgumentCoding coding, int* exitCode) {
   ConsoleRunCallbacks callbacks;
   callbacks.processEvents = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); };
   QPointer<QWidget> parent(owner);
@@ -37,7 +37,7 @@ intptr_t RunConsoleProcessInto(std::string_view commandLine, std::string_view wo
     ShowMessageBox(parent ? parent->window() : nullptr, ApplicationTitle(), SjisToQString(text),
                    QMessageBox::NoIcon, QMessageBox::Ok);
   };
-  return RunConsoleProcess(commandLine, workDir, mode, output, callbacks, coding);
+  return RunConsoleProcess(commandLine, workDir, mode, output, callbacks, coding, exitCode);
 }
 
 intptr_t RunConsoleProcess(std::string_view commandLine, std::string_view workDir,

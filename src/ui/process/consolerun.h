@@ -23,10 +23,11 @@ intptr_t RunConsoleProcess(std::string_view commandLine, std::string_view workDi
 
 // The same with the output going through `output` (a view that reads the
 // lines on their way, such as a progress watcher, in front of a
-// TGuardedConsoleView). Messages are shown over `owner`'s window.
+// TGuardedConsoleView). Messages are shown over `owner`'s window. `exitCode`
+// as for the core's RunConsoleProcess.
 intptr_t RunConsoleProcessInto(std::string_view commandLine, std::string_view workDir,
                                TProcessShowMode mode, IConsoleView* output, QWidget* owner,
-                               TArgumentCoding coding = acAsWritten);
+                               TArgumentCoding coding = acAsWritten, int* exitCode = nullptr);
 
 // Passes the runner's calls on to a TBigView while it exists: the events
 // handled during a run could otherwise free it under the runner's feet.

@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "core/process/ucommon.h"
+#include "core/search/hitnames.h"
 #include "core/search/searchcmd.h"
 #include "platform/platform.h"
 #include "ui/widgets/msgbox.h"
@@ -140,6 +141,7 @@ bool TResultView::ShowResultFile(const std::string& path, int fileNameBlankLineN
     return false;
   }
 
+  bytes = ReadableIndexLines(std::move(bytes));
   if (fileNamesEncoded) {
     bytes = ReadableResultText(bytes, fileNameBlankLineNext, fileNameSpaceFromEnd);
   }

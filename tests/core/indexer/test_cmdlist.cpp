@@ -239,13 +239,24 @@ TEST_F(CommandListTest, RunStartsEachCommandInTheCurrentFolder) {
     hooks.start = [&](std::string_view command, std::string_view folder, TProcessShowMode mode,
                       TArgumentCoding coding) {
       starts.push_back({std::string(command), std::string(folder), mode, coding});
-      if (command == "fails") return intptr_t{0};
+      if (command == "fails") return -1;  // could not be started
       if (command == "throws") throw std::runtime_error("x");
-      return intptr_t{1};
+      return command == "first" ? 0 : 3;
+    };
+    std::vector<std::string> ends;
+    hooks.afterLine = [&](int number, int count, const TCommandResult& result) {
+      ends.push_back(std::to_string(number) + "/" + std::to_string(count) + ":" +
+                     std::to_string(result.exitCode) + (result.started ? "" : " not started"));
     };
     const Lines lines = {"!first", "!fails", "!throws", "plain", "*chdir \"" + dir.File("work") + "\"",
                          "*mknmz --all"};
-    EXPECT_EQ(RunCommandList(lines, settings, hooks), 2);
+    const TCommandRunSummary summary = RunCommandList(lines, settings, hooks);
+    EXPECT_EQ(summary.lines, 6);
+    EXPECT_EQ(summary.started, 2);
+    // The line that could not start and the one that ended with 3 failed;
+    // the line that threw is not reported as anything.
+    EXPECT_EQ(summary.failedLines, (std::vector<int>{2, 6}));
+    EXPECT_EQ(ends, (Lines{"1/6:0", "2/6:-1 not started", "6/6:3"}));
     const TProcessShowMode mode = std::string(showProcess) == "DOSWindow" ? psmNormal : psmCaptured;
     const std::string bin = fs::canonical(dir.File("bin")).string();
     const std::string work = fs::canonical(dir.File("work")).string();
@@ -261,6 +272,35 @@ TEST_F(CommandListTest, RunStartsEachCommandInTheCurrentFolder) {
     for (const Start& start : starts) EXPECT_EQ(start.mode, mode);
     EXPECT_EQ(progress, (Lines{"1 / 6", "2 / 6", "3 / 6", "4 / 6", "5 / 6", "6 / 6"}));
   }
+}
+
+TEST(RunCommandList, SaysHowARunEnded) {
+  // Texts in UTF-8 here, compared after conversion of the program's Shift-JIS.
+  const auto SjisToUtf8 = [](const std::string& sjis) {
+    return platform::Cp932ToUtf8(sjis).value_or("(not Shift-JIS)");
+  };
+  struct Case {
+    TCommandRunSummary summary;
+    const char* progress;
+    const char* status;
+  };
+  std::vector<int> many(12);
+  for (int i = 0; i < 12; ++i) many[i] = i + 1;
+  const Case cases[] = {
+      {{3, 3, {}}, "3 / 3 終了", "実行が終わりました。失敗したコマンドはありません。"},
+      {{3, 2, {1, 3}}, "3 / 3 終了・失敗 2", "実行が終わりました。失敗したコマンド: 2 件（1, 3 行目）"},
+      {{12, 12, many}, "12 / 12 終了・失敗 12",
+       "実行が終わりました。失敗したコマンド: 12 件（1, 2, 3, 4, 5, 6, 7, 8, 9, 10, … 行目）"},
+  };
+  for (const Case& test : cases) {
+    EXPECT_EQ(SjisToUtf8(RunEndProgressText(test.summary)), test.progress);
+    EXPECT_EQ(SjisToUtf8(RunEndStatusText(test.summary)), test.status);
+  }
+  EXPECT_EQ(CommandFailureText(2, 3, {true, 0}), "");
+  EXPECT_EQ(SjisToUtf8(CommandFailureText(2, 3, {true, 2})),
+            "×コマンド 2 / 3 は失敗しました（終了コード 2）。");
+  EXPECT_EQ(SjisToUtf8(CommandFailureText(1, 1, {false, -1})),
+            "×コマンド 1 / 1 を開始できませんでした。");
 }
 
 }  // namespace

@@ -65,16 +65,15 @@ TEST(BuildCommandLines, GeneratesTheReservedLines) {
          c.otherParameters = "  -v  ";
        },
        {"*mknmz -v --update=\"C:\\i1\"", "*mknmz -v --update=\"C:\\i2\""}},
-      {"one shared index: one mkdir, --no-delete from the second", Posix,
+      {"one shared index: one mkdir, one line naming every folder", Posix,
        [](TIndexChoices& c) {
-         c.targetDirectories = "/a\n\n  /b  \n/c\n";
+         c.targetDirectories = "/a\n\n  /b/  \n-c\n";
          c.indexOtherDir = true;
          c.outputDir = "/idx";
-         c.criteria[critDeleteBefore] = true;
+         c.criteria[critDeleteBefore] = c.criteria[4] = true;
        },
-       {"*mkdir \"/idx\"", "*delete \"/idx\", \"NMZ.*\"", "*mknmz --output=\"/idx\" \"/a\"",
-        "*mknmz --no-delete --output=\"/idx\" \"/b\"",
-        "*mknmz --no-delete --output=\"/idx\" \"/c\""}},
+       {"*mkdir \"/idx\"", "*delete \"/idx\", \"NMZ.*\"",
+        "*mknmz --mailnews --output=\"/idx\" \"/a\" \"/b\" \"./-c\""}},
       {"one shared index without output: the first folder as listed", Posix,
        [](TIndexChoices& c) {
          c.targetDirectories = "/a/";

@@ -166,6 +166,11 @@ TEST(ConsoleOutputWriter, ConvertsTheRunsJapaneseCode) {
       {"JIS", {"a\x1B$B$\"\x1B(Bz\n"}, {"a\x82\xA0z "}, kcJisNew},
       {"a stray binary byte does not hide the code",
        {"\x07" + eucN + "\n"}, {"\x07" + sjisN + " "}, kcEuc},
+      // mknmz: /x/索引: 無効な (a UTF-8 name among EUC-JP): the name is no
+      // EUC-JP, the rest decides it.
+      {"a name in UTF-8 does not hide the EUC-JP around it",
+       {"mknmz: /x/\xE7\xB4\xA2\xE5\xBC\x95: \xCC\xB5\xB8\xFA\xA4\xCA\n"},
+       {"mknmz: /x/\x8D\xF5\x88\xF8: \x96\xB3\x8C\xF8\x82\xC8 "}, kcEuc},
   };
   for (const Case& c : cases) {
     FakeView view;
@@ -280,6 +285,25 @@ TEST_F(RunnerTest, ProgramThatCannotStart) {
       EXPECT_EQ(other.messages,
                 (std::vector<std::string>{StartFailureMessage(c.workDir, c.command, c.error)}));
     }
+  }
+}
+
+TEST_F(RunnerTest, ReportsHowTheProgramEnded) {
+  const struct {
+    std::string command;
+    int exitCode;
+  } cases[] = {{Sh("exit 0"), 0}, {Sh("exit 3"), 3}, {Sh("kill -9 $$"), 128 + 9},
+               {"\"" + dir_ + "/no such program\"", -1}};
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.command);
+    int exitCode = 12345;
+    RunConsoleProcess(test.command, dir_, psmCaptured, &view_, recorder_.Callbacks(), acAsWritten,
+                      &exitCode);
+    EXPECT_EQ(exitCode, test.exitCode);
+    exitCode = 12345;
+    RunConsoleProcess(test.command, dir_, psmHidden, nullptr, recorder_.Callbacks(), acAsWritten,
+                      &exitCode);
+    EXPECT_EQ(exitCode, test.exitCode);
   }
 }
 
@@ -449,9 +473,11 @@ TEST_F(RunnerTest, ArgumentsReachTheProgramUnchanged) {
 TEST_F(RunnerTest, FileNameArgumentsReachTheProgramInUtf8) {
   const std::string sjis = "\x93\xFA\x96\x7B";   // 日本
   const std::string utf8 = "\xE6\x97\xA5\xE6\x9C\xAC";
-  // A program that prints its arguments, one a line.
+  // A program that writes its arguments, one a line, to a file: the view
+  // would show names in UTF-8 converted for the screen.
   const std::string printer = dir_ + "/printargs";
-  std::ofstream(printer) << "#!/bin/sh\nfor a; do printf '[%s]\\n' \"$a\"; done\n";
+  const std::string written = dir_ + "/args.txt";
+  std::ofstream(printer) << "#!/bin/sh\nfor a; do printf '[%s] \\n' \"$a\"; done > " + written + "\n";
   ::chmod(printer.c_str(), 0755);
   struct Case {
     TArgumentCoding coding;
@@ -474,7 +500,10 @@ TEST_F(RunnerTest, FileNameArgumentsReachTheProgramInUtf8) {
     ASSERT_NE(RunConsoleProcess(printer + " " + c.arguments, dir_, psmCaptured, &view_,
                                 recorder_.Callbacks(), c.coding),
               0);
-    EXPECT_EQ(OutputOf(view_.lines), c.expected) << c.arguments;
+    std::ifstream file(written);
+    Lines arguments;
+    for (std::string line; std::getline(file, line);) arguments.push_back(line);
+    EXPECT_EQ(arguments, c.expected) << c.arguments;
   }
 }
 
