@@ -97,7 +97,20 @@ class ChildProcess {
 // output on /dev/null. `arguments` are in the file system's code (UTF-8), the
 // program first (searched on PATH when it has no "/"). Returns the program's
 // process id, or 0 with `error` set when it could not be started.
-long StartDetached(const std::vector<std::string>& arguments, int* error = nullptr);
+//
+// With `exitReport`, a watching process outside this one waits for the
+// program and writes its exit code to a pipe whose non-blocking read end is
+// put there (-1 when the program was not started): the caller learns how a
+// program ended that it never waits for. Read it with ReadExitReport and
+// close it when done; closing it early ends nothing.
+long StartDetached(const std::vector<std::string>& arguments, int* error = nullptr,
+                   int* exitReport = nullptr);
+
+enum class ExitReport { Pending, Ended, Lost };
+// Pending while the program runs; Ended with its exit code (128 + the
+// signal's number when a signal ended it); Lost when no report will come.
+ExitReport ReadExitReport(int fd, int& exitCode);
+void CloseExitReport(int fd);
 // Whether the process `pid` is still running (a process that has ended and
 // not yet been collected counts as ended).
 bool IsProcessRunning(long pid);

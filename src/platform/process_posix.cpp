@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -440,7 +441,8 @@ std::string FindProgram(const std::string& name) {
   return ResolveProgram(ProgramCandidates(name), error).value_or(std::string());
 }
 
-long StartDetached(const std::vector<std::string>& arguments, int* error) {
+long StartDetached(const std::vector<std::string>& arguments, int* error, int* exitReport) {
+  if (exitReport) *exitReport = -1;
   auto fail = [error](int e) {
     if (error) *error = e;
     return 0L;
@@ -466,15 +468,24 @@ long StartDetached(const std::vector<std::string>& arguments, int* error) {
     ::close(pidPipe[1]);
     return fail(e);
   }
+  int reportPipe[2] = {-1, -1};
+  if (exitReport != nullptr && ::pipe2(reportPipe, O_CLOEXEC) != 0) {
+    int e = errno;
+    for (int fd : {pidPipe[0], pidPipe[1], errorPipe[0], errorPipe[1]}) ::close(fd);
+    return fail(e);
+  }
   int nullFd = MoveAboveStandard(::open("/dev/null", O_RDWR | O_CLOEXEC));
   pidPipe[1] = MoveAboveStandard(pidPipe[1]);
   errorPipe[1] = MoveAboveStandard(errorPipe[1]);
+  if (reportPipe[1] >= 0) reportPipe[1] = MoveAboveStandard(reportPipe[1]);
 
   // Two forks: the middle process ends at once, so the program is adopted by
-  // the system and never left as a zombie of ours.
+  // the system and never left as a zombie of ours. With a report, a watcher
+  // between them waits for the program and writes its exit code.
   pid_t middle = ::fork();
   if (middle == 0) {
     ::setsid();
+    if (reportPipe[1] >= 0 && ::fork() != 0) ::_exit(0);  // the watcher goes on
     pid_t grandchild = ::fork();
     if (grandchild == 0) {
       RunChild(nullFd, nullFd, nullptr, candidates, argv.data(), environ, errorPipe[1]);
@@ -482,15 +493,34 @@ long StartDetached(const std::vector<std::string>& arguments, int* error) {
     long reported = grandchild > 0 ? static_cast<long>(grandchild) : 0;
     ssize_t ignored = ::write(pidPipe[1], &reported, sizeof reported);
     (void)ignored;
+    if (reportPipe[1] >= 0 && grandchild > 0) {
+      // The watcher keeps nothing of this program open but its report.
+      const int keep = reportPipe[1];
+      ::syscall(SYS_close_range, 3u, static_cast<unsigned>(keep - 1), 0u);
+      ::syscall(SYS_close_range, static_cast<unsigned>(keep + 1), ~0u, 0u);
+      int status = 0;
+      while (::waitpid(grandchild, &status, 0) < 0 && errno == EINTR) {
+      }
+      const int code = WIFEXITED(status) ? WEXITSTATUS(status)
+                       : WIFSIGNALED(status) ? 128 + WTERMSIG(status)
+                                             : -1;
+      ignored = ::write(keep, &code, sizeof code);
+    }
     ::_exit(0);
   }
   int forkError = errno;
   ::close(pidPipe[1]);
   ::close(errorPipe[1]);
+  if (reportPipe[1] >= 0) ::close(reportPipe[1]);
   if (nullFd >= 0) ::close(nullFd);
+  auto closeReport = [&] {
+    if (reportPipe[0] >= 0) ::close(reportPipe[0]);
+    reportPipe[0] = -1;
+  };
   if (middle < 0) {
     ::close(pidPipe[0]);
     ::close(errorPipe[0]);
+    closeReport();
     return fail(forkError);
   }
   while (::waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
@@ -509,10 +539,37 @@ long StartDetached(const std::vector<std::string>& arguments, int* error) {
     errGot = ::read(errorPipe[0], &childError, sizeof childError);
   } while (errGot < 0 && errno == EINTR);
   ::close(errorPipe[0]);
-  if (got != static_cast<ssize_t>(sizeof pid) || pid <= 0) return fail(EAGAIN);
-  if (errGot == static_cast<ssize_t>(sizeof childError)) return fail(childError ? childError : ENOENT);
+  if (got != static_cast<ssize_t>(sizeof pid) || pid <= 0 ||
+      errGot == static_cast<ssize_t>(sizeof childError)) {
+    closeReport();
+    if (got != static_cast<ssize_t>(sizeof pid) || pid <= 0) return fail(EAGAIN);
+    return fail(childError ? childError : ENOENT);
+  }
+  if (exitReport != nullptr) {
+    ::fcntl(reportPipe[0], F_SETFL, ::fcntl(reportPipe[0], F_GETFL) | O_NONBLOCK);
+    *exitReport = reportPipe[0];
+  }
   if (error) *error = 0;
   return pid;
+}
+
+ExitReport ReadExitReport(int fd, int& exitCode) {
+  if (fd < 0) return ExitReport::Lost;
+  int code = 0;
+  ssize_t got;
+  do {
+    got = ::read(fd, &code, sizeof code);
+  } while (got < 0 && errno == EINTR);
+  if (got == static_cast<ssize_t>(sizeof code)) {
+    exitCode = code;
+    return ExitReport::Ended;
+  }
+  if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return ExitReport::Pending;
+  return ExitReport::Lost;
+}
+
+void CloseExitReport(int fd) {
+  if (fd >= 0) ::close(fd);
 }
 
 bool IsProcessRunning(long pid) {

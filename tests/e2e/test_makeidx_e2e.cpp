@@ -348,7 +348,9 @@ void TestMakeIndexEndToEnd::sharedIndexOfJapaneseFoldersStaysTrue() {
   QTest::mouseClick(window.btnMakeIndex, Qt::LeftButton);
   QVERIFY(shows(window.edtProcess->Lines(), nothingToDo));
   QVERIFY(!shows(window.edtProcess->Lines(), deleted));
-  QVERIFY(!shows(window.edtProcess->Lines(), "1/"));
+  const Lines second = window.edtProcess->Lines();
+  QVERIFY(std::none_of(second.begin(), second.end(),
+                       [](const std::string& line) { return line.rfind("1/", 0) == 0; }));
 
   // A file added to each folder and one removed: an update finds them all.
   dir.Write("文書/参考 資料/new.txt", "freshword in reference\n");

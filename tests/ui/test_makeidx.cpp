@@ -28,6 +28,7 @@
 #include "support/testsupport.h"
 #include "support/uitest_support.h"
 #include "ui/indexer/makeidx.h"
+#include "ui/process/browser.h"
 #include "ui/process/doswin.h"
 #include "ui/search/mainwindow.h"
 #include "ui/widgets/bigview.h"
@@ -432,16 +433,16 @@ void TestMakeIndex::defaultsAreSavedPageByPage() {
 void TestMakeIndex::optionHelpAndFileListEditor() {
   TempDir dir;
   const QString list = QString::fromStdString(dir.Write("list.txt", "/x\n"));
-  UrlRecorder opened;
-  QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
-  auto unset = qScopeGuard([] { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); });
+  std::vector<std::string> opened;
+  EditorLauncher() = [&opened](const std::string& path) { opened.push_back(path); };
+  auto unset = qScopeGuard([] { ResetEditorLauncher(); });
   {
     TfrmMakeIndex window;
     window.show();
     window.chkTargetFileList->setChecked(true);
     window.edtTargetFileListFileName->setText(list);
     QTest::mouseClick(window.btnEditFileList, Qt::LeftButton);
-    QCOMPARE(opened.urls, QList<QUrl>{QUrl::fromLocalFile(list)});
+    QCOMPARE(opened, std::vector<std::string>{list.toStdString()});
 
     if (::access(Settings.mknmzPath.c_str(), R_OK) != 0) QSKIP("mknmz is not installed");
     QTest::mouseClick(window.btnHelp, Qt::LeftButton);

@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QtTest>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -119,6 +120,7 @@ class TestOptionsDialog : public QObject {
   void namazurcStatesAndStore_data();
   void namazurcStatesAndStore();
   void namazurcEditorAndBrowse();
+  void editorFailureIsReported();
   void fieldsHaveRoomForTheirText();
 };
 
@@ -457,4 +459,44 @@ void TestOptionsDialog::fieldsHaveRoomForTheirText() {
 }
 
 QTEST_MAIN(TestOptionsDialog)
+// "編集" with the real launcher and a stand-in for the desktop's opener on
+// PATH: an opener that is missing or gives up is reported, one that opens
+// the file is not.
+void TestOptionsDialog::editorFailureIsReported() {
+  ResetEditorLauncher();
+  Settings.UseNamazurc = "1";
+  TempDir bin;
+  const QByteArray oldPath = qgetenv("PATH");
+  auto restore = qScopeGuard([&] { qputenv("PATH", oldPath); });
+  qputenv("PATH", QByteArray::fromStdString(bin.path()));
+  const std::string file = bin.path() + "/namazurc";
+  const struct {
+    const char* name;
+    const char* opener;  // the script, or nullptr for none
+    bool reported;
+  } cases[] = {{"no opener", nullptr, true},
+               {"the opener finds no application", "#!/bin/sh\nexit 3\n", true},
+               {"the opener hands the file on", "#!/bin/sh\nexit 0\n", false}};
+  for (const auto& test : cases) {
+    const std::string opener = bin.path() + "/xdg-open";
+    std::remove(opener.c_str());
+    if (test.opener) {
+      bin.Write("xdg-open", test.opener);
+      QVERIFY(QFile::setPermissions(QString::fromStdString(opener),
+                                    QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+    TfrmSetNamazurc dialog;
+    dialog.edtNamazurcPath->setText(QString::fromStdString(file));
+    BoxSeen box;
+    AnswerNextBox(&box, QMessageBox::Ok, 100);
+    dialog.btnEditNamazurc->click();
+    QTest::qWait(2500);
+    QVERIFY2(box.seen == test.reported, test.name);
+    if (box.seen) {
+      QCOMPARE(box.text, QStringLiteral("関連付けされたアプリケーションの起動に失敗しました。\n") +
+                             QString::fromStdString(file));
+    }
+  }
+}
+
 #include "test_optionsdlg.moc"

@@ -5,8 +5,8 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QUrl>
@@ -35,6 +36,7 @@
 #include "core/settings/inifile.h"
 #include "core/settings/settings.h"
 #include "platform/platform.h"
+#include "ui/process/browser.h"
 #include "ui/process/consolerun.h"
 #include "ui/process/doswin.h"
 #include "ui/search/placement.h"
@@ -626,8 +628,13 @@ void TfrmMakeIndex::BrowseInto(QLineEdit* field, bool folder) {
 void TfrmMakeIndex::btnEditFileListClick() {
   const QString name = edtTargetFileListFileName->text();
   if (name.trimmed().isEmpty()) return;
-  // The desktop's editor for the file.
-  QDesktopServices::openUrl(QUrl::fromLocalFile(name));
+  const std::optional<std::string> path = QStringToSjis(name);
+  if (!path) {
+    ShowMessageBox(this, ErrorCaption, UnrepresentableMessage, QMessageBox::Warning);
+    return;
+  }
+  // The desktop's editor for the file; a failure is told to the user.
+  OpenInDesktopEditor(*path);
 }
 
 void TfrmMakeIndex::btnSetDefaultDirClick() {
@@ -648,6 +655,14 @@ void TfrmMakeIndex::btnHelpClick() {
   }
   helpWindow_ = new TfrmWindow(this);
   helpWindow_->setWindowTitle(QStringLiteral("コマンドライン・オプション"));
+  // Room for about 80 columns and 30 lines of the help, within the screen.
+  const QFontMetrics metrics(helpWindow_->edt->font());
+  QSize size(metrics.horizontalAdvance(QString(80, QLatin1Char('M'))) +
+                 helpWindow_->edt->verticalScrollBar()->sizeHint().width() + 8,
+             30 * helpWindow_->edt->LineHeight() + 8);
+  if (const QScreen* screen = this->screen())
+    size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+  helpWindow_->resize(size);
   helpWindow_->show();
   const std::string command =
       QuoteProgram(Settings.PerlPath) + " " + QuoteArgument(Settings.mknmzPath) + " --help";
@@ -655,7 +670,11 @@ void TfrmMakeIndex::btnHelpClick() {
   RunConsoleProcess(command, ParentFolder(Settings.mknmzPath, NativePathStyle), psmCaptured,
                     helpWindow_->edt, acMknmz);
   helpRunning_ = false;
-  if (helpWindow_) helpWindow_->edt->SetTag(1);
+  if (!helpWindow_) return;
+  helpWindow_->edt->SetTag(1);
+  // The help is read from its beginning.
+  helpWindow_->edt->ScrollToLine(0);
+  helpWindow_->edt->verticalScrollBar()->setValue(0);
 }
 
 bool TfrmMakeIndex::ValidateIndexOptions() {
@@ -811,12 +830,16 @@ void TfrmMakeIndex::lstCmdlineListDblClick() {
 }
 
 std::string TfrmMakeIndex::AskFileName(bool save, const QString& title) {
+  // Both dialogs start where a list was last saved or loaded.
+  static QString lastFolder;
   QFileDialog dialog(this, title);
+  if (!lastFolder.isEmpty()) dialog.setDirectory(lastFolder);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setNameFilter(FileFilter);
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  lastFolder = QFileInfo(dialog.selectedFiles().front()).absolutePath();
   const std::optional<std::string> path = QStringToSjis(dialog.selectedFiles().front());
   if (!path) {
     ShowMessageBox(this, ErrorCaption, UnrepresentableMessage, QMessageBox::Warning);

@@ -1,9 +1,17 @@
 #include "ui/process/browser.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <memory>
 
 #include "core/process/urltext.h"
+#include "core/search/document.h"
+#include "core/search/searchcmd.h"
 #include "platform/platform.h"
 #include "platform/process.h"
 #include "core/process/ucommon.h"
@@ -34,6 +42,72 @@ std::string DefaultSystemBrowser() {
   std::string browser = platform::FindProgram("x-www-browser");
   return browser.empty() ? std::string("xdg-open") : browser;
 }
+
+// How long the opener is listened to: an opener that gives up does so at
+// once; one that is still running after this has handed the file on.
+constexpr int kOpenerReportMs = 20000;
+
+}  // namespace
+
+bool OpenWithDesktop(const QUrl& url, std::function<void()> failedLater) {
+  if (!url.isValid() || url.isEmpty()) return false;
+  const QByteArray argument =
+      url.isLocalFile() ? url.toLocalFile().toUtf8() : url.toEncoded(QUrl::FullyEncoded);
+  int report = -1;
+  if (platform::StartDetached({"xdg-open", argument.toStdString()}, nullptr,
+                              failedLater ? &report : nullptr) == 0)
+    return false;
+  if (report < 0) return true;
+  // The opener's report arrives on the pipe; the pipe and its listener go
+  // when it came, or when the opener has run long enough to have succeeded.
+  auto* listener = new QSocketNotifier(report, QSocketNotifier::Read, qApp);
+  auto done = std::make_shared<bool>(false);
+  auto finish = [listener, report, done] {
+    if (*done) return;
+    *done = true;
+    listener->setEnabled(false);
+    listener->deleteLater();
+    platform::CloseExitReport(report);
+  };
+  QObject::connect(listener, &QSocketNotifier::activated, listener,
+                   [report, finish, done, failedLater = std::move(failedLater)] {
+                     if (*done) return;
+                     int code = 0;
+                     const platform::ExitReport got = platform::ReadExitReport(report, code);
+                     if (got == platform::ExitReport::Pending) return;
+                     finish();
+                     if (got == platform::ExitReport::Ended && code != 0) failedLater();
+                   });
+  QTimer::singleShot(kOpenerReportMs, listener, finish);
+  return true;
+}
+
+TEditorLauncher& EditorLauncher() {
+  static TEditorLauncher launcher;
+  return launcher;
+}
+
+void ResetEditorLauncher() { EditorLauncher() = nullptr; }
+
+void OpenInDesktopEditor(const std::string& path) {
+  if (EditorLauncher()) {
+    EditorLauncher()(path);
+    return;
+  }
+  OpenInDesktopEditor(SjisToQString(path), QApplication::activeWindow());
+}
+
+void OpenInDesktopEditor(const QString& file, QWidget* owner) {
+  QPointer<QWidget> parent(owner);
+  auto report = [parent, file] {
+    ShowMessageBox(parent ? parent->window() : nullptr, SjisToQString(ErrorCaption),
+                   SjisToQString(ShellOpenFailedText) + QChar(u'\n') + file,
+                   QMessageBox::Warning);
+  };
+  if (!OpenWithDesktop(QUrl::fromLocalFile(file), report)) report();
+}
+
+namespace {
 
 bool DefaultOpenUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
 

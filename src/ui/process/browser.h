@@ -5,6 +5,7 @@
 // "file://" followed by a local path, or a web address.
 #pragma once
 
+#include <QString>
 #include <QUrl>
 #include <QtGlobal>
 
@@ -12,6 +13,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+class QWidget;
 
 namespace tavirel {
 
@@ -30,6 +33,24 @@ bool OpenURLByNetscape(std::string_view url, std::string_view navigatorPath);
 // when the user has closed it, a new one is started. A start that fails is
 // tried once more; when that fails too, an error message is shown.
 bool OpenURLByInternetExplorer(std::string_view url);
+// Hands a local file or an address to the desktop's opener (xdg-open) and
+// returns at once; false when the opener could not be started. When it
+// started and then reports that it could not open the file (no application
+// for it), `failedLater` is called on the user-interface thread.
+bool OpenWithDesktop(const QUrl& url, std::function<void()> failedLater);
+
+// A file handed to the desktop's editor (its opener): an opener that cannot
+// be started, or that reports it could not open the file, is told to the
+// user in a message box over `owner`'s window.
+void OpenInDesktopEditor(const QString& file, QWidget* owner);
+// The same for a path of the program (Shift-JIS), over the active window,
+// through EditorLauncher when one is set (tests set one, so that no editor
+// starts).
+void OpenInDesktopEditor(const std::string& path);
+using TEditorLauncher = std::function<void(const std::string& path)>;
+TEditorLauncher& EditorLauncher();
+void ResetEditorLauncher();
+
 // The shell's "open" on the address; false when it failed. Shows nothing.
 bool OpenURLByShell(std::string_view url);
 bool OpenURLByShell(const QUrl& url);

@@ -13,31 +13,11 @@
 #include "core/search/drivelist.h"
 #include "core/settings/dialogs.h"
 #include "core/settings/settings.h"
-#include "platform/platform.h"
-#include "platform/process.h"
+#include "ui/process/browser.h"
 #include "ui/settings/browse.h"
 #include "ui/widgets/qtcodec.h"
 
 namespace tavirel {
-namespace {
-
-// The desktop's editor for the file: xdg-open on it. Whether it starts is
-// not reported.
-void OpenInEditor(const std::string& path) {
-  const std::optional<std::string> utf8 = platform::Cp932ToUtf8(path);
-  if (!utf8) return;
-  platform::StartDetached({"xdg-open", *utf8});
-}
-
-}  // namespace
-
-TEditorLauncher& EditorLauncher() {
-  static TEditorLauncher launcher = OpenInEditor;
-  return launcher;
-}
-
-void ResetEditorLauncher() { EditorLauncher() = OpenInEditor; }
-
 TfrmSetNamazurc::TfrmSetNamazurc(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmSetNamazurc"));
   setWindowTitle(QStringLiteral("namazurc の設定"));
@@ -117,7 +97,7 @@ void TfrmSetNamazurc::btnOKClick() {
 void TfrmSetNamazurc::btnEditNamazurcClick() {
   const std::optional<std::string> text = FieldText(edtNamazurcPath);
   if (!text) return;
-  EditorLauncher()(NamazurcEditPath(*text, DriveConstantList));
+  OpenInDesktopEditor(NamazurcEditPath(*text, DriveConstantList));
 }
 
 void TfrmSetNamazurc::edtNamazurcPathButtonClick() {

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "ui/process/browser.h"  // EditorLauncher
+
 class QAction;
 class QCheckBox;
 class QLabel;
@@ -15,12 +17,6 @@ class QLineEdit;
 class QPushButton;
 
 namespace tavirel {
-
-// Opens a file in the editor without waiting for it; the path is Shift-JIS.
-// Tests replace it.
-using TEditorLauncher = std::function<void(const std::string& path)>;
-TEditorLauncher& EditorLauncher();
-void ResetEditorLauncher();
 
 class TfrmSetNamazurc : public QDialog {
   Q_OBJECT
