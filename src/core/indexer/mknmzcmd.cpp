@@ -91,6 +91,14 @@ std::vector<std::string> DocumentDirectories(const TIndexChoices& choices) {
 }
 
 TIndexCheck CheckIndexOptions(const TIndexChoices& choices, PathStyle style) {
+  for (const std::string& folder : IndexFolders(choices, style)) {
+    // A blank is never a Shift-JIS trail byte.
+    if (folder.find(' ') != std::string::npos) {
+      TIndexCheck refused = Refuse(BlankInIndexFolderMessage, true);
+      refused.message += "\n" + folder;
+      return refused;
+    }
+  }
   // Updating takes every option from the index itself.
   if (choices.criteria[critUpdate]) return {};
 
@@ -140,6 +148,49 @@ std::string DocumentFolderArgument(std::string_view folder, PathStyle style) {
   return QuoteArgument(folder);
 }
 
+namespace {
+
+bool SharedIndex(const TIndexChoices& c) {
+  return !c.useTargetFileList && !c.criteria[critUpdate] && c.indexOtherDir &&
+         c.makeDirChoice != mdcSameName && c.makeDirChoice != mdcNumbered;
+}
+
+// The index folder of pass `pass` over the document folders `dirs` (pass 0
+// with an empty `dirs` for a list of files).
+std::string IndexFolderOf(const TIndexChoices& c, const std::vector<std::string>& dirs,
+                          size_t pass, PathStyle style) {
+  const bool useList = c.useTargetFileList && !c.criteria[critUpdate];
+  const std::string dir =
+      useList || pass >= dirs.size() ? std::string() : StripTrailingBackslash(dirs[pass], style);
+  if (c.criteria[critUpdate] || !c.indexOtherDir) return dir;
+  const std::string outputDir(TrimBlanks(c.outputDir));
+  const std::string base = StripTrailingBackslash(outputDir, style);
+  switch (c.makeDirChoice) {
+    case mdcSameName:
+      // A list of files has no folder name to repeat: its index goes into
+      // the output folder itself.
+      return useList ? base : JoinPath(base, LastComponent(dir, style), style);
+    case mdcNumbered:
+      return JoinPath(base, "index" + std::to_string(pass + 1), style);
+    default:
+      return outputDir.empty() && !dirs.empty() ? dirs.front() : base;
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> IndexFolders(const TIndexChoices& c, PathStyle style) {
+  const std::vector<std::string> dirs = DocumentDirectories(c);
+  const bool useList = c.useTargetFileList && !c.criteria[critUpdate];
+  const size_t passes = useList || SharedIndex(c) ? 1 : dirs.size();
+  std::vector<std::string> folders;
+  for (size_t pass = 0; pass < passes; ++pass) {
+    std::string folder = IndexFolderOf(c, dirs, pass, style);
+    if (!folder.empty()) folders.push_back(std::move(folder));
+  }
+  return folders;
+}
+
 TCommandLines BuildCommandLines(const TIndexChoices& c, PathStyle style) {
   TCommandLines result;
   const std::vector<std::string> dirs = DocumentDirectories(c);
@@ -173,16 +224,13 @@ TCommandLines BuildCommandLines(const TIndexChoices& c, PathStyle style) {
     common += TrimBlanks(c.otherParameters);
   }
 
-  const std::string outputDir(TrimBlanks(c.outputDir));
-  const std::string base = StripTrailingBackslash(outputDir, style);
   // One shared index (choice 0) is made by one mknmz line that names every
   // folder: mknmz records the folders of its line in the index, and an
   // update later looks through all of them. Lines of their own, joined with
   // --no-delete, would leave an index that an update reads from the last
   // folder only, and a run of them would drop and re-add the other folders'
   // documents every time.
-  const bool sharedIndex = !useList && !update && c.indexOtherDir && c.makeDirChoice != mdcSameName &&
-                           c.makeDirChoice != mdcNumbered;
+  const bool sharedIndex = SharedIndex(c);
   const size_t passes = useList || sharedIndex ? 1 : dirs.size();
   for (size_t pass = 0; pass < passes; ++pass) {
     const std::string dir = useList ? std::string() : StripTrailingBackslash(dirs[pass], style);
@@ -190,26 +238,12 @@ TCommandLines BuildCommandLines(const TIndexChoices& c, PathStyle style) {
     if (update) {
       perDir = " --update=" + QuoteArgument(dir);
     } else {
-      std::string out;
+      const std::string out = IndexFolderOf(c, dirs, pass, style);
       if (c.indexOtherDir) {
-        switch (c.makeDirChoice) {
-          case mdcSameName:
-            // A list of files has no folder name to repeat: its index goes
-            // into the output folder itself.
-            out = useList ? base : JoinPath(base, LastComponent(dir, style), style);
-            break;
-          case mdcNumbered:
-            out = JoinPath(base, "index" + std::to_string(pass + 1), style);
-            break;
-          default:
-            out = outputDir.empty() ? dirs.front() : base;
-            break;
-        }
         result.lines.push_back("*mkdir \"" + out + "\"");
         if (c.criteria[critDeleteBefore])
           result.lines.push_back("*delete \"" + out + "\", \"NMZ.*\"");
       } else {
-        out = dir;
         if (c.criteria[critDeleteBefore])
           result.lines.push_back("*delete \"" + out + "\", \"NMZ.*\"");
       }

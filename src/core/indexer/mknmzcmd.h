@@ -47,6 +47,9 @@ inline constexpr std::string_view RootHasNoNameMessage =
 // 「"」を含むディレクトリ名やファイル名は指定できません。
 inline constexpr std::string_view QuoteInPathMessage =
     "\x81u\"\x81v\x82\xF0\x8A\xDC\x82\xDE\x83" "f\x83" "B\x83\x8C\x83N\x83g\x83\x8A\x96\xBC\x82\xE2\x83t\x83@\x83" "C\x83\x8B\x96\xBC\x82\xCD\x8Ew\x92\xE8\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x81" "B";
+// mknmz は空白を含むフォルダにインデックスを作成できません。空白のないフォルダを指定してください。
+inline constexpr std::string_view BlankInIndexFolderMessage =
+    "mknmz \x82\xCD\x8B\xF3\x94\x92\x82\xF0\x8A\xDC\x82\xDE\x83t\x83H\x83\x8B\x83_\x82\xC9\x83" "C\x83\x93\x83" "f\x83" "b\x83N\x83X\x82\xF0\x8D\xEC\x90\xAC\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x81" "B\x8B\xF3\x94\x92\x82\xCC\x82\xC8\x82\xA2\x83t\x83H\x83\x8B\x83_\x82\xF0\x8Ew\x92\xE8\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2\x81" "B";
 // 現在のページの状態を既定値として保存します。
 inline constexpr std::string_view SaveDefaultsQuestion =
     "\x8C\xBB\x8D\xDD\x82\xCC\x83y\x81[\x83W\x82\xCC\x8F\xF3\x91\xD4\x82\xF0\x8A\xF9\x92\xE8\x92l\x82\xC6\x82\xB5\x82\xC4\x95\xDB\x91\xB6\x82\xB5\x82\xDC\x82\xB7\x81" "B";
@@ -129,7 +132,9 @@ struct TIndexCheck {
 };
 
 // Checks the choices in the order the window reports them. The file look-ups
-// go through the platform layer.
+// go through the platform layer. An index folder whose path holds a blank is
+// refused first, in update mode too: mknmz cannot write there (it reads its
+// own work files back through a file-name pattern that splits at blanks).
 TIndexCheck CheckIndexOptions(const TIndexChoices& choices, PathStyle style);
 
 // ---- Generation ---------------------------------------------------------------
@@ -148,6 +153,10 @@ struct TCommandLines {
 // The reserved lines for the choices. Fails only when there is no document
 // folder and no file list.
 TCommandLines BuildCommandLines(const TIndexChoices& choices, PathStyle style);
+
+// The folders the lines write their indexes into, in order (for an update,
+// the folders updated).
+std::vector<std::string> IndexFolders(const TIndexChoices& choices, PathStyle style);
 
 // ---- Saved defaults (section "MknmzDefault" of the settings file) ---------------
 

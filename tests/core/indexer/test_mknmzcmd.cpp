@@ -164,8 +164,9 @@ TEST(CheckIndexOptions, RefusesWhatCannotBeGenerated) {
     const char* name;
     std::function<void(TIndexChoices&)> set;
     TIndexCheck::Kind kind;
-    std::string_view message;
+    std::string message;
   };
+  const std::string blank(BlankInIndexFolderMessage);
   const Case cases[] = {
       {"update needs nothing else",
        [](TIndexChoices& c) {
@@ -178,7 +179,7 @@ TEST(CheckIndexOptions, RefusesWhatCannotBeGenerated) {
          c.useTargetFileList = true;
          c.targetFileListFileName = out + "/none";
        },
-       TIndexCheck::Refused, FileListMissingMessage},
+       TIndexCheck::Refused, std::string(FileListMissingMessage)},
       {"file list without output",
        [&](TIndexChoices& c) {
          c.useTargetFileList = true;
@@ -186,14 +187,14 @@ TEST(CheckIndexOptions, RefusesWhatCannotBeGenerated) {
          c.indexOtherDir = true;
          c.outputDir = "  ";
        },
-       TIndexCheck::Refused, FileListNeedsOutputMessage},
+       TIndexCheck::Refused, std::string(FileListNeedsOutputMessage)},
       {"file list indexed in the same place",
        [&](TIndexChoices& c) {
          c.useTargetFileList = true;
          c.targetFileListFileName = list;
          c.outputDir = out;
        },
-       TIndexCheck::Refused, FileListNeedsOtherDirMessage},
+       TIndexCheck::Refused, std::string(FileListNeedsOtherDirMessage)},
       {"file list with output", [&](TIndexChoices& c) {
          c.useTargetFileList = true;
          c.targetFileListFileName = list;
@@ -218,14 +219,14 @@ TEST(CheckIndexOptions, RefusesWhatCannotBeGenerated) {
          c.targetDirectories = "/a\n\n";
          c.indexOtherDir = true;
        },
-       TIndexCheck::Refused, SeveralNeedOutputMessage},
+       TIndexCheck::Refused, std::string(SeveralNeedOutputMessage)},
       {"one folder, numbered folders, no output",
        [](TIndexChoices& c) {
          c.targetDirectories = "/a";
          c.indexOtherDir = true;
          c.makeDirChoice = mdcNumbered;
        },
-       TIndexCheck::Refused, NoOutputBaseMessage},
+       TIndexCheck::Refused, std::string(NoOutputBaseMessage)},
       {"one folder, shared index, no output",
        [](TIndexChoices& c) {
          c.targetDirectories = "/a";
@@ -239,10 +240,36 @@ TEST(CheckIndexOptions, RefusesWhatCannotBeGenerated) {
          c.outputDir = out;
          c.makeDirChoice = mdcSameName;
        },
-       TIndexCheck::Refused, RootHasNoNameMessage},
+       TIndexCheck::Refused, std::string(RootHasNoNameMessage)},
       {"a quote in a folder name",
        [](TIndexChoices& c) { c.targetDirectories = "/a\"b"; },
-       TIndexCheck::Refused, QuoteInPathMessage},
+       TIndexCheck::Refused, std::string(QuoteInPathMessage)},
+      // mknmz cannot write an index into a folder whose path has a blank;
+      // documents in such folders are fine.
+      {"an index beside documents in a folder with a blank",
+       [](TIndexChoices& c) { c.targetDirectories = "/a\n/my docs/"; },
+       TIndexCheck::Refused, blank + "\n/my docs"},
+      {"an update of such an index",
+       [](TIndexChoices& c) {
+         c.targetDirectories = "/idx 1";
+         c.criteria[critUpdate] = true;
+       },
+       TIndexCheck::Refused, blank + "\n/idx 1"},
+      {"a folder named after documents in a folder with a blank",
+       [&](TIndexChoices& c) {
+         c.targetDirectories = "/a\n/d/my memo";
+         c.indexOtherDir = true;
+         c.outputDir = out;
+         c.makeDirChoice = mdcSameName;
+       },
+       TIndexCheck::Refused, blank + "\n" + out + "/my memo"},
+      {"one shared index of folders with blanks",
+       [&](TIndexChoices& c) {
+         c.targetDirectories = "/my docs\n/d/my memo";
+         c.indexOtherDir = true;
+         c.outputDir = out;
+       },
+       TIndexCheck::Valid, ""},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.name);
