@@ -16,6 +16,9 @@ TAVIREL_PACKAGES=(
 # scripts/screenshot also drives the window and saves the picture with these.
 TAVIREL_SCREENSHOT_PACKAGES=(xdotool xclip imagemagick)
 
+# Only for scripts/deb-check: a clean Debian system to install the package into.
+TAVIREL_DEBCHECK_PACKAGES=(debootstrap)
+
 # Only for scripts/fuzz: clang with libFuzzer and the sanitizer runtimes.
 TAVIREL_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 

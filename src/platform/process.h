@@ -55,9 +55,21 @@ enum class ReadStatus {
   Error,        // reading failed; the pipe is not read any further
 };
 
+// The locale console programs run under: "ja_JP.SJIS", in which the Namazu
+// programs read and write Shift-JIS and give their messages in Japanese.
+const std::string& ConsoleLocale();
+// Test hook: another locale name for the console programs (a name no system
+// has shows how the program behaves where the locale is missing). Set it
+// before any program is started; an empty name restores "ja_JP.SJIS".
+void SetConsoleLocale(const std::string& name);
+// Whether the C library finds the locale `name` as a program started with
+// LANG=`name` would (compiled locales, LOCPATH). Without ConsoleLocale() the
+// Namazu programs fall back to English messages.
+bool LocaleAvailable(const std::string& name);
+
 // The environment of a started console program: `base` (an environ-style
 // list of "NAME=value") without LC_ALL, LC_CTYPE, LC_MESSAGES and LANGUAGE, and
-// with LANG=ja_JP.SJIS and PERL_BADLANG=0.
+// with LANG=ConsoleLocale() and PERL_BADLANG=0.
 std::vector<std::string> ConsoleEnvironment(const char* const* base);
 
 // One started program. The object closes its pipe and waits for a child

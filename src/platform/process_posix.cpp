@@ -4,6 +4,7 @@
 #include "platform/process.h"
 
 #include <fcntl.h>
+#include <locale.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -188,7 +189,29 @@ void SetStandardHandle(int fd, int target) {
   ChildFail(errorFd, sawAccessError ? EACCES : lastError);
 }
 
+constexpr const char* kConsoleLocale = "ja_JP.SJIS";
+
+std::string& ConsoleLocaleName() {
+  static std::string name = kConsoleLocale;
+  return name;
+}
+
 }  // namespace
+
+const std::string& ConsoleLocale() { return ConsoleLocaleName(); }
+
+void SetConsoleLocale(const std::string& name) {
+  ConsoleLocaleName() = name.empty() ? std::string(kConsoleLocale) : name;
+}
+
+bool LocaleAvailable(const std::string& name) {
+  // newlocale looks the name up as setlocale does in a started program, but
+  // leaves this program's own locale alone.
+  locale_t locale = ::newlocale(LC_ALL_MASK, name.c_str(), static_cast<locale_t>(0));
+  if (locale == static_cast<locale_t>(0)) return false;
+  ::freelocale(locale);
+  return true;
+}
 
 std::vector<std::string> ConsoleEnvironment(const char* const* base) {
   static constexpr std::string_view kDropped[] = {"LC_ALL", "LC_CTYPE", "LC_MESSAGES",
@@ -201,7 +224,7 @@ std::vector<std::string> ConsoleEnvironment(const char* const* base) {
     for (std::string_view d : kDropped) dropped = dropped || name == d;
     if (!dropped) environment.emplace_back(text);
   }
-  environment.emplace_back("LANG=ja_JP.SJIS");
+  environment.emplace_back("LANG=" + ConsoleLocale());
   environment.emplace_back("PERL_BADLANG=0");
   return environment;
 }

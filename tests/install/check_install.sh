@@ -52,7 +52,7 @@ listing() { (cd "$1" && find . -printf '%p %y %s %m %T@\n' | sort); }
 # ---- the installed tree ---------------------------------------------------------
 for f in bin/tavirel share/tavirel/help/start.html share/tavirel/help/index.html \
          share/applications/tavirel.desktop share/icons/hicolor/scalable/apps/tavirel.svg \
-         share/metainfo/io.github.tavirel.Tavirel.metainfo.xml; do
+         share/metainfo/io.github.tavirel.Tavirel.metainfo.xml share/doc/tavirel/copyright; do
   [ -f "$prefix/$f" ] || fail "not installed: $f"
 done
 if command -v desktop-file-validate >/dev/null; then

@@ -315,5 +315,44 @@ TEST(DetachedStart, RunsUntilItEndsAndReportsFailures) {
   EXPECT_TRUE(FindProgram("definitely-not-a-program-here").empty());
 }
 
+
+// The locale check agrees with what a started program finds under the
+// LANG it is given: `locale` complains exactly when the locale is missing.
+// ja_JP.SJIS is there or not depending on the machine; the two must agree
+// either way.
+TEST(ConsoleLocaleCheck, AgreesWithTheStartedProgram) {
+  const std::string localeProgram = FindProgram("locale");
+  ASSERT_FALSE(localeProgram.empty());
+  const struct {
+    std::string name;
+    int available;  // -1: depends on the machine
+  } cases[] = {{"C", 1}, {"POSIX", 1}, {"xx_XX.NOSUCH", 0}, {"ja_JP.NOSUCHCODE", 0},
+               {"ja_JP.SJIS", -1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetConsoleLocale(c.name);
+    EXPECT_EQ(ConsoleLocale(), c.name);
+    const bool available = LocaleAvailable(ConsoleLocale());
+    if (c.available >= 0) {
+      EXPECT_EQ(available, c.available == 1);
+    }
+    const char* base[] = {"PATH=/usr/bin:/bin", "LC_ALL=C", nullptr};
+    const std::vector<std::string> environment = ConsoleEnvironment(base);
+    EXPECT_NE(std::find(environment.begin(), environment.end(), "LANG=" + c.name),
+              environment.end());
+    ChildProcess child;
+    ProcessStartInfo info;
+    info.arguments = {localeProgram};
+    info.captureOutput = true;
+    ASSERT_TRUE(child.Start(info).started);
+    std::string output;
+    while (child.ReadOutput(output, 5000) == ReadStatus::Data) {
+    }
+    EXPECT_EQ(child.Wait(), 0);
+    EXPECT_EQ(output.find("Cannot set") == std::string::npos, available) << output;
+  }
+  SetConsoleLocale("");
+  EXPECT_EQ(ConsoleLocale(), "ja_JP.SJIS");
+}
 }  // namespace
 }  // namespace tavirel::platform

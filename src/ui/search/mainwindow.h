@@ -81,6 +81,7 @@ class TfrmMain : public QMainWindow {
   THtmlView* WebBrowser1 = nullptr;
   QStatusBar* stb = nullptr;
   QLabel* lblIndexStatus = nullptr;  // in stb: the searched indexes' status
+  QLabel* lblLocaleNotice = nullptr;  // in stb when Namazu can only answer in English
   QMenu* pmnu = nullptr;
   QAction* mnuCopy = nullptr;
   TMRUManager* MRUManager = nullptr;

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "ui/search/htmlview.h"
+#include "ui/search/localenotice.h"
 #include "ui/search/placement.h"
 #include "ui/search/recentdirs.h"
 #include "ui/search/resultview.h"
@@ -215,6 +216,7 @@ void TfrmMain::CreateControls() {
   lblIndexStatus->setMaximumWidth(lblIndexStatus->fontMetrics().horizontalAdvance(
       QStringLiteral("文書 99999 件、更新 2000/01/01 00:00、インデックスを更新中です")));
   stb->addPermanentWidget(lblIndexStatus);
+  lblLocaleNotice = AddLocaleNotice(stb);
   setStatusBar(stb);
 
   pmnu = new QMenu(this);
