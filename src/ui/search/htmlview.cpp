@@ -224,22 +224,17 @@ QString THtmlView::HighlightPositionText() const {
   return QStringLiteral("%1 / %2").arg(current_ + 1).arg(HighlightCount());
 }
 
-void THtmlView::NextHighlight() {
-  const int next = StepToMark(highlights_, current_, textCursor().position(), true);
-  if (next < 0) {
-    QApplication::beep();
-    return;
-  }
-  MoveToHighlight(next);
-}
+void THtmlView::NextHighlight() { StepHighlight(true); }
 
-void THtmlView::PreviousHighlight() {
-  const int previous = StepToMark(highlights_, current_, textCursor().position(), false);
-  if (previous < 0) {
+void THtmlView::PreviousHighlight() { StepHighlight(false); }
+
+void THtmlView::StepHighlight(bool forward) {
+  const int mark = StepToMark(highlights_, current_, textCursor().position(), forward);
+  if (mark < 0) {
     QApplication::beep();
     return;
   }
-  MoveToHighlight(previous);
+  MoveToHighlight(mark);
 }
 
 void THtmlView::MoveToHighlight(int index) {
@@ -275,11 +270,7 @@ void THtmlView::PaintHighlights() {
 void THtmlView::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_F3 &&
       !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))) {
-    if (event->modifiers() & Qt::ShiftModifier) {
-      PreviousHighlight();
-    } else {
-      NextHighlight();
-    }
+    StepHighlight(!(event->modifiers() & Qt::ShiftModifier));
     return;
   }
   QTextBrowser::keyPressEvent(event);

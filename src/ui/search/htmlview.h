@@ -70,6 +70,7 @@ class THtmlView : public QTextBrowser {
   void FollowLink(const QUrl& link);
   bool Load(const QUrl& url);
   void Complete(const QUrl& url);
+  void StepHighlight(bool forward);
   void MoveToHighlight(int index);
   void PaintHighlights();
 

@@ -1004,10 +1004,11 @@ void TfrmMain::OpenHitAsHTML(int index) {
       pge->setCurrentWidget(tabHTMLDoc);
       WebBrowser1->SetTag(1);
       markPageWords_ = true;
-      if (!WebBrowser1->Navigate(CurrentDocumentPath)) markPageWords_ = false;
+      if (!WebBrowser1->Navigate(CurrentDocumentPath)) markPageWords_ = pageTitled_ = false;
       pgeChange();
-      break;
+      return;
   }
+  pageTitled_ = false;  // no page of the view to title
 }
 
 void TfrmMain::ShowInBrowser(const std::string& url) {
@@ -1016,10 +1017,10 @@ void TfrmMain::ShowInBrowser(const std::string& url) {
       // Requested while the previous tab is still active, so that the page
       // loads unless the HTML tab was already showing; the tab follows also
       // when the page could not be shown.
-      WebBrowser1->Navigate(url);
+      if (!WebBrowser1->Navigate(url)) pageTitled_ = false;
       pge->setCurrentWidget(tabHTMLDoc);
       pgeChange();
-      break;
+      return;
     case TBrowserRoute::Netscape:
       OpenURLByNetscape(LocalPathToUrl(url, NativePathStyle), Settings.NavigatorPath);
       break;
@@ -1030,6 +1031,7 @@ void TfrmMain::ShowInBrowser(const std::string& url) {
       OpenURLByShell(url);
       break;
   }
+  pageTitled_ = false;  // no page of the view to title
 }
 
 void TfrmMain::WebBrowser1BeforeNavigate2(const QString& url, bool& cancel) {
@@ -1072,7 +1074,8 @@ void TfrmMain::WebBrowser1DocumentComplete(const QString& url) {
 }
 
 void TfrmMain::MarkWordsInPage() {
-  // Only the page of a hit is marked; a link followed from it, the result
+  // Only the page of a hit is marked (opened from the list or the text view,
+  // or followed from the result page); a link followed from it, the result
   // page and the help pages are shown plain. The view drops the marks when
   // it loads another page and keeps them for a move to an anchor.
   const bool mark = markPageWords_ && !searchWords_.empty();
@@ -1151,7 +1154,7 @@ void TfrmMain::edtTextContentsStatusText(const QString& text) { stb->showMessage
 void TfrmMain::edtTextContentsOpenInBrowser() {
   WebBrowser1->SetTag(1);
   markPageWords_ = true;  // the hit shown in the text view
-  WebBrowser1->Navigate(CurrentDocumentPath);
+  if (!WebBrowser1->Navigate(CurrentDocumentPath)) markPageWords_ = false;
   pge->setCurrentWidget(tabHTMLDoc);
   pgeChange();
 }
