@@ -1,6 +1,5 @@
 #include "core/search/searchcmd.h"
 #include "core/process/cmdline.h"
-#include "platform/platform.h"
 #include "support/testsupport.h"
 
 #include <gtest/gtest.h>
@@ -606,34 +605,6 @@ TEST(SearchCommand, IndexFoldersCheckedBeforeTheSearch) {
       const bool bad = check.Statuses[i].State != TIndexState::Index;
       EXPECT_EQ(problems.find(check.Directories[i]) != std::string::npos, bad) << c.name;
     }
-  }
-}
-
-TEST(IndexCheck, StatusBarShortFormFitsAnyNumberOfFolders) {
-  auto index = [](int64_t documents, TIndexDate date, bool updating = false) {
-    return TIndexStatus{TIndexState::Index, documents, date, updating};
-  };
-  const TIndexDate older{2026, 12, 1, 9, 5, 0}, newer{2026, 12, 8, 11, 33, 0};
-  const TIndexStatus notIndex{TIndexState::NotIndex, -1, {}, false};
-  struct Case {
-    std::vector<TIndexStatus> statuses;
-    const char* text;  // UTF-8
-  };
-  const Case cases[] = {
-      {{index(15, newer)}, "文書 15 件、更新 2026/12/08 11:33"},
-      {{index(315, newer), index(15, older)}, "索引 2 件: 文書 330 件、最も古い更新 2026/12/01 09:05"},
-      {{index(3, {}), index(-1, newer, true), index(4, {})},
-       "索引 3 件: 文書 7 件以上、最も古い更新 2026/12/08 11:33、インデックスを更新中です"},
-      {{index(-1, {}), index(-1, {})}, "索引 2 件: 文書数不明"},
-      {{index(15, newer), notIndex}, "文書 15 件、更新 2026/12/08 11:33、検索できないフォルダ 1 件"},
-      {{notIndex, notIndex}, "検索できないフォルダ 2 件"},
-  };
-  for (const Case& c : cases) {
-    TIndexDirectoryCheck check;
-    check.Statuses = c.statuses;
-    check.Directories.assign(c.statuses.size(), "/a/very/long/folder/name/that/must/not/show");
-    const std::string text = check.ShortStatusText();
-    EXPECT_EQ(platform::Cp932ToUtf8(text).value_or("?"), c.text);
   }
 }
 
