@@ -16,25 +16,48 @@
 
 namespace {
 
-// Shows the main window and runs the event loop until it closes.
-// `endRequests` (when not -1) becomes readable when the session asks the
-// program to end.
-int RunMainWindow(QApplication& app, int endRequests) {
-  // Creating the window loads the settings and lays the window out.
-  tavirel::TfrmMain window;
-  if (endRequests >= 0) {
-    auto* notifier = new QSocketNotifier(endRequests, QSocketNotifier::Read, &window);
-    QObject::connect(notifier, &QSocketNotifier::activated, &window, [endRequests, &window] {
+// Asked to end (the session logs out, kill, Ctrl+C): an open message box or
+// dialog is answered as with Escape, and the main window, once there is
+// one, closes as the user would close it, so that the settings are saved as
+// at every close. A request that comes while start still shows a warning
+// ends the program as soon as that box is gone.
+class TEndRequests {
+ public:
+  TEndRequests(QApplication& app, int pipe) {
+    if (pipe < 0) return;
+    auto* notifier = new QSocketNotifier(pipe, QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [this, pipe] {
       char bytes[16];
-      while (::read(endRequests, bytes, sizeof bytes) > 0) {
+      while (::read(pipe, bytes, sizeof bytes) > 0) {
       }
-      // An open message box or dialog is answered as with Escape first, so
-      // that the window is not left waiting for it.
+      requested_ = true;
       for (int i = 0; i < 16 && QApplication::activeModalWidget(); ++i) {
         QApplication::activeModalWidget()->close();
       }
-      window.close();
+      if (window_) window_->close();
     });
+  }
+  bool Requested() const { return requested_; }
+  void SetWindow(QWidget* window) { window_ = window; }
+
+ private:
+  bool requested_ = false;
+  QWidget* window_ = nullptr;
+};
+
+// Shows the main window and runs the event loop until it closes.
+int RunMainWindow(QApplication& app, TEndRequests& ends) {
+  // Creating the window loads the settings and lays the window out.
+  tavirel::TfrmMain window;
+  ends.SetWindow(&window);
+  struct Forget {
+    TEndRequests& ends;
+    ~Forget() { ends.SetWindow(nullptr); }
+  } forget{ends};
+  // Ended while a message box of the window's creation was open.
+  if (ends.Requested()) {
+    window.close();
+    return 0;
   }
   window.show();
   // Ended while its first show still waited for a message box: the window
@@ -54,20 +77,19 @@ int main(int argc, char* argv[]) {
   // The installed icon (hicolor theme), where the desktop can find it.
   const QIcon icon = QIcon::fromTheme(QStringLiteral("tavirel"));
   if (!icon.isNull()) QApplication::setWindowIcon(icon);
-  // Asked to end (the session logs out, kill): the window closes as the user
-  // would close it, so that the settings are saved as at every close. A
-  // request that comes before the window is up waits for it.
-  const int endRequests = tavirel::platform::WatchEndRequests();
+  // Watched from here on, so that a warning at start cannot hold the end.
+  TEndRequests ends(app, tavirel::platform::WatchEndRequests());
   // Portable (beside the executable) or installed (the user's folders):
   // decided once, before anything is read or written.
   if (!tavirel::PrepareAppFolders(tavirel::platform::ProgramPath())) return 1;
+  if (ends.Requested()) return 0;  // nothing read or written yet
   // Working files of this run (the temporary result file) go to a private
   // folder under the user's runtime folder when the desktop has one, else
   // under the temporary folder.
   const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
   if (const auto parent = tavirel::QStringToSjis(runtime); parent && !parent->empty())
     tavirel::SetRunFolderParent(*parent);
-  const int result = RunMainWindow(app, endRequests);
+  const int result = RunMainWindow(app, ends);
   tavirel::ReleaseRunFolder();
   return result;
 }

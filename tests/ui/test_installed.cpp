@@ -9,11 +9,13 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <signal.h>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -58,6 +60,8 @@ class TestInstalled : public QObject {
  private slots:
   void initTestCase();
   void searchRestartAndNothingUnderThePrefix();
+  void endSignalsAtStart_data();
+  void endSignalsAtStart();
 
  private:
   QString Prefix() const { return QStringLiteral(TAVIREL_TEST_PREFIX); }
@@ -94,6 +98,8 @@ void TestInstalled::searchRestartAndNothingUnderThePrefix() {
   QVERIFY(PrepareAppFolders(program));
   const AppFolders& folders = CurrentAppFolders();
   QCOMPARE(folders.Mode, TRunMode::Installed);
+  // The cache folder waits for a result file that goes there.
+  QVERIFY(!QDir(Home(QStringLiteral("cache/tavirel"))).exists());
   const QString ini = Home(QStringLiteral("config/tavirel/tavirel.ini"));
   QCOMPARE(QString::fromStdString(folders.SettingsFile), ini);
   QCOMPARE(QString::fromStdString(folders.AliasesFile),
@@ -138,6 +144,52 @@ void TestInstalled::searchRestartAndNothingUnderThePrefix() {
   QVERIFY(again.find("History1=cherry\r\n") != std::string::npos);
   QVERIFY(again.find("History2=apple\r\n") != std::string::npos);
   QCOMPARE(Listing(Prefix()), before);
+}
+
+void TestInstalled::endSignalsAtStart_data() {
+  QTest::addColumn<int>("signal");
+  QTest::addColumn<bool>("homeWritable");
+  for (int sig : {SIGTERM, SIGHUP, SIGINT}) {
+    const QByteArray name = QByteArray::number(sig);
+    // The settings folder cannot be made: a warning box waits at start.
+    QTest::newRow("warning at start, signal " + name) << sig << false;
+    QTest::newRow("window up, signal " + name) << sig << true;
+  }
+}
+
+// The installed program is ended by a signal also while a warning box of
+// its start is open; a start with the default settings makes no cache
+// folder (the result file goes to the temporary folder).
+void TestInstalled::endSignalsAtStart() {
+  QFETCH(int, signal);
+  QFETCH(bool, homeWritable);
+  QTemporaryDir home;
+  QVERIFY(home.isValid());
+  std::ofstream(home.filePath(QStringLiteral("a file")).toStdString()) << "x";
+  const QString config = homeWritable ? home.filePath(QStringLiteral("設定 フォルダ"))
+                                      : home.filePath(QStringLiteral("a file/config"));
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("HOME"), home.path());
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+  env.insert(QStringLiteral("XDG_CACHE_HOME"), home.filePath(QStringLiteral("cache")));
+  QProcess program;
+  program.setProcessEnvironment(env);
+  program.start(Prefix() + QStringLiteral("/bin/tavirel"), {});
+  QVERIFY(program.waitForStarted());
+  const QString ini = config + QStringLiteral("/tavirel/tavirel.ini");
+  if (homeWritable) {
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ini), 20000);  // the window is up
+  } else {
+    QTest::qWait(1000);
+  }
+  ::kill(static_cast<pid_t>(program.processId()), signal);
+  const bool ended = program.waitForFinished(20000);
+  if (!ended) program.kill();
+  QVERIFY2(ended, program.readAllStandardError().constData());
+  QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(program.exitCode(), 0);
+  QVERIFY(!QFileInfo::exists(home.filePath(QStringLiteral("cache/tavirel"))));
 }
 
 QTEST_MAIN(TestInstalled)

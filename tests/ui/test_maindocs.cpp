@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QFont>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QTextLayout>
 #include <QTemporaryDir>
@@ -641,9 +643,24 @@ void TestMainDocs::resultButtonShowsResultPage() {
   QCOMPARE(window.WebBrowser1->LocationUrl().toLocalFile(), resultPage);
   QCOMPARE(window.pge->currentWidget(), window.tabHTMLDoc);
 
-  // A link of the result page opens inside the view.
+  QCOMPARE(window.pnlTitle->text(), QStringLiteral("検索結果"));
+
+  // A link of the result page opens inside the view: the text plain (not in
+  // the link's style), the words of the search marked, the title its own.
   ClickText(window.WebBrowser1, QStringLiteral("plain.txt"));
   QTRY_VERIFY(window.WebBrowser1->toPlainText().contains(QStringLiteral("apple plain")));
+  QTextCursor at(window.WebBrowser1->document());
+  at.setPosition(3);
+  QVERIFY(!at.charFormat().isAnchor());
+  QVERIFY(!at.charFormat().fontUnderline());
+  QVERIFY(at.charFormat().fontWeight() <= QFont::Normal);
+  QTRY_COMPARE(window.WebBrowser1->HighlightCount(), 1);
+  QCOMPARE(window.stb->currentMessage(), QStringLiteral("1 / 1"));
+  QCOMPARE(window.pnlTitle->text(), QStringLiteral("plain.txt"));
+  window.btnResult->click();
+  QCOMPARE(window.pnlTitle->text(), QStringLiteral("検索結果"));
+  QTRY_COMPARE(window.WebBrowser1->LocationUrl().toLocalFile(), resultPage);
+  QCOMPARE(window.WebBrowser1->HighlightCount(), 0);
 
   // Without a result page the button does nothing.
   const QUrl shown = window.WebBrowser1->LocationUrl();
@@ -727,7 +744,7 @@ void TestMainDocs::documentCompleteFocusesOnce() {
   QTRY_VERIFY(window.cboKeyword->hasFocus());
   window.mnuHelpStartClick();
   QCOMPARE(window.WebBrowser1->Tag(), 0);
-  QTest::qWait(50);
+  QCoreApplication::processEvents();
   QVERIFY(!window.WebBrowser1->hasFocus());
   window.close();
 }
@@ -908,8 +925,11 @@ void TestMainDocs::searchWordsMarkedInHits() {
   window.cboKeyword->setEditText(QStringLiteral("filler"));  // not what found the hits
 
   QVERIFY(note >= 0);
-  window.OpenHitAsText(note);
+  // Opened as a click opens it: the counter shows at once.
+  window.OpenHitAt(window.edtResult->Hits()[static_cast<size_t>(note)].TitleStart, true);
+  QCOMPARE(window.pge->currentWidget(), window.tabTextDoc);
   TTextView* view = window.edtTextContents;
+  QCOMPARE(window.stb->currentMessage(), QStringLiteral("1 / %1").arg(marked.size()));
   const QString text = view->toPlainText();
   QStringList seen;
   for (const TCharRange& range : view->Highlights())
@@ -937,6 +957,33 @@ void TestMainDocs::searchWordsMarkedInHits() {
     pageMarks << mark.cursor.selectedText();
   QCOMPARE(pageMarks, (QStringList{"apple", "Apple"}));
   QVERIFY(window.WebBrowser1->toPlainText().contains(QStringLiteral("an apple page")));
+  // F3 and Shift+F3 step through them there too, the caret on the mark.
+  THtmlView* html = window.WebBrowser1;
+  QCOMPARE(window.stb->currentMessage(), QStringLiteral("1 / 2"));
+  const struct {
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    int current;
+  } steps[] = {{Qt::Key_F3, Qt::NoModifier, 1},
+               {Qt::Key_F3, Qt::NoModifier, 0},
+               {Qt::Key_F3, Qt::ShiftModifier, 1}};
+  for (const auto& step : steps) {
+    QTest::keyClick(html, Qt::Key(step.key), step.modifiers);
+    QCOMPARE(html->CurrentHighlight(), step.current);
+    QCOMPARE(window.stb->currentMessage(), QStringLiteral("%1 / 2").arg(step.current + 1));
+    QCOMPARE(int64_t(html->textCursor().position()),
+             html->Highlights()[size_t(step.current)].Start);
+  }
+  // A move to an anchor of the page keeps the marks; another page drops them.
+  QUrl anchor = html->LocationUrl();
+  anchor.setFragment(QStringLiteral("nowhere"));
+  QVERIFY(html->Navigate(anchor));
+  QCoreApplication::processEvents();
+  QCOMPARE(html->HighlightCount(), 2);
+  QVERIFY(html->Navigate(QUrl::fromLocalFile(dir_->filePath(QStringLiteral("words/notes.txt")))));
+  QCoreApplication::processEvents();
+  QCOMPARE(html->HighlightCount(), 0);
+  QVERIFY(html->extraSelections().isEmpty());
   window.close();
 }
 

@@ -75,6 +75,7 @@ class TestMainWindow : public QObject {
   void searchFindsJapaneseText();
   void openHitRoutes();
   void enterAndFocusInTheFormulaBox();
+  void earlierFormulasOfferedNotFilledIn();
   void currentHitIsMarked();
   void indexFolderNameShiftJisCannotWrite();
   void extraOptionsThatAreNoOptionsAreRefused();
@@ -335,7 +336,9 @@ void TestMainWindow::openHitRoutes() {
   QCOMPARE(recorder_.urls.size(), 1);
   QCOMPARE(window.pge->currentWidget(), window.tabTextDoc);
   QVERIFY(!window.edtTextContents->toPlainText().isEmpty());
-  QCOMPARE(window.stb->currentMessage(), QStringLiteral("N:次文書  P:前文書"));
+  // The searched word is marked: the status bar counts the marks at once.
+  QCOMPARE(window.edtTextContents->HighlightCount(), 1);
+  QCOMPARE(window.stb->currentMessage(), QStringLiteral("1 / 1"));
   window.pge->setCurrentWidget(window.tabResult);
 
   // Shift+Enter on the first hit.
@@ -396,6 +399,39 @@ void TestMainWindow::enterAndFocusInTheFormulaBox() {
     }
     window.close();
   }
+}
+
+// Typing in the formula box offers earlier formulas in a list under it but
+// leaves the box as typed: Enter searches exactly that. An earlier formula
+// is taken only when chosen in the list with the arrow keys.
+void TestMainWindow::earlierFormulasOfferedNotFilledIn() {
+  WriteSettings("[Search]\r\nFormulaHistoryCount=3\r\nHistory1=cherry apple\r\nHistory2=banana\r\n");
+  TfrmMain window;
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  QLineEdit* box = window.cboKeyword->lineEdit();
+  QWidget* list = window.cboKeyword->completer()->popup();
+  struct Case {
+    const char* typed;
+    int downs;            // arrow presses in the offered list
+    const char* searched;
+  };
+  const Case cases[] = {{"cher", 0, "cher"}, {"APP", 0, "APP"}, {"cherry", 1, "cherry apple"}};
+  for (const Case& c : cases) {
+    window.cboKeyword->setFocus();
+    box->clear();
+    QTest::keyClicks(box, QString::fromUtf8(c.typed));
+    QCOMPARE(box->text(), QString::fromUtf8(c.typed));
+    QVERIFY(!box->hasSelectedText());
+    QTRY_VERIFY(list->isVisible());
+    QCOMPARE(window.cboKeyword->completer()->currentCompletion(), QStringLiteral("cherry apple"));
+    for (int i = 0; i < c.downs; ++i) QTest::keyClick(list, Qt::Key_Down);
+    if (c.downs > 0) QCOMPARE(box->text(), QString::fromUtf8(c.searched));
+    QTest::keyClick(list, Qt::Key_Return);
+    QVERIFY(!list->isVisible());
+    QCOMPARE(window.cboKeyword->itemText(0), QString::fromUtf8(c.searched));
+  }
+  window.close();
 }
 
 // The hit Enter would open carries a light background over its title line,
@@ -814,7 +850,8 @@ void TestMainWindow::sortSelectionBothWays() {
 }
 
 void TestMainWindow::recentDirectoriesSavedAndListed() {
-  WriteSettings("[SearchMRU]\r\nItem_0=/stored/one\r\n");
+  // The same folder twice, once in quotes: one entry.
+  WriteSettings("[SearchMRU]\r\nItem_0=/stored/one\r\nItem_1=\"/stored/one\"\r\n");
   {
     TfrmMain window;
     window.show();
@@ -824,6 +861,11 @@ void TestMainWindow::recentDirectoriesSavedAndListed() {
     QCOMPARE(window.cboIndexDir->findText(QStringLiteral("/stored/one")), 0);
     Search(window, QStringLiteral("apple"));
     QCOMPARE(window.MRUManager->Items().size(), 2u);
+    // The searched folder typed again without quotes is no new entry.
+    window.cboIndexDir->setEditText(QString::fromStdString(IndexPath()));
+    Search(window, QStringLiteral("apple"));
+    QCOMPARE(window.MRUManager->Items().size(), 2u);
+    QCOMPARE(window.cboIndexDir->count(), 2);
     QCOMPARE(window.mnuRecentDirectory->actions()[0]->text(),
              QStringLiteral("&1 \"%1\"").arg(QString::fromStdString(IndexPath())));
 

@@ -32,6 +32,7 @@
 #include "ui/process/doswin.h"
 #include "ui/search/mainwindow.h"
 #include "ui/widgets/bigview.h"
+#include "ui/widgets/msgbox.h"
 #include "ui/widgets/qtcodec.h"
 #include "ui/widgets/shelltree.h"
 
@@ -415,9 +416,15 @@ void TestMakeIndex::defaultsAreSavedPageByPage() {
     AnswerNextBox(&box, QMessageBox::Ok);
     window.btnSetDefaultDirClick();  // on another page: nothing is saved
     window.pgeMknmz->setCurrentWidget(window.tabEtc);
+    // The question keeps the program's name as its caption, whatever the
+    // main window's caption (the folders searched) is.
+    SetApplicationTitle(QStringLiteral("\"/idx/a\" - tavirel for Namazu"));
     AnswerNextBox(&box, QMessageBox::Ok);
     QTest::mouseClick(window.btnSetDefaultEtc, Qt::LeftButton);
     QCOMPARE(box.text, QStringLiteral("現在のページの状態を既定値として保存します。"));
+    QCOMPARE(box.title, QStringLiteral("tavirel for Namazu"));
+    QCOMPARE(box.icon, QMessageBox::Information);
+    SetApplicationTitle(QString());
     QVERIFY(window.close());
   }
   const std::string text = testsupport::ReadBytes(ini);

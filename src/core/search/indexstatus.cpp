@@ -115,6 +115,13 @@ TIndexStatus ReadIndexStatus(std::string_view directory) {
   return status;
 }
 
+std::string IndexDateText(const TIndexDate& d) {
+  char date[48];
+  std::snprintf(date, sizeof date, "%04d/%02d/%02d %02d:%02d", d.Year, d.Month, d.Day, d.Hour,
+                d.Minute);
+  return date;
+}
+
 std::string IndexStatusText(const TIndexStatus& status) {
   std::string text;
   if (status.Documents >= 0)
@@ -122,17 +129,10 @@ std::string IndexStatusText(const TIndexStatus& status) {
   else
     text = "\x95\xb6\x8f\x91\x90\x94\x95\x73\x96\xbe";  // 文書数不明
   if (status.LastUpdate.Valid()) {
-    const TIndexDate& d = status.LastUpdate;
-    char date[32];
-    std::snprintf(date, sizeof date, "%04d/%02d/%02d %02d:%02d", d.Year, d.Month, d.Day, d.Hour,
-                  d.Minute);
     text += "\x81\x41\x8d\x58\x90\x56 ";  // 、更新
-    text += date;
+    text += IndexDateText(status.LastUpdate);
   }
-  if (status.Updating)
-    // 、インデックスを更新中です
-    text += "\x81\x41\x83\x43\x83\x93\x83\x66\x83\x62\x83\x4e\x83\x58\x82\xf0\x8d\x58\x90\x56"
-            "\x92\x86\x82\xc5\x82\xb7";
+  if (status.Updating) text += IndexUpdatingNote;
   return text;
 }
 

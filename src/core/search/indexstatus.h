@@ -6,6 +6,7 @@
 // checks and two short reads; nothing is written.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,7 +22,7 @@ enum class TIndexState {
 struct TIndexDate {
   int Year = 0, Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0;
   bool Valid() const { return Year > 0; }
-  bool operator==(const TIndexDate&) const = default;
+  auto operator<=>(const TIndexDate&) const = default;
 };
 
 struct TIndexStatus {
@@ -42,6 +43,14 @@ TIndexDate LastDateFromLog(std::string_view logTail);
 int64_t LastTotalFromLog(std::string_view logTail);
 // "Tue Dec  8 05:39:17 2026" (the C library's date form).
 TIndexDate ParseLogDate(std::string_view text);
+
+// "、インデックスを更新中です": the note of an index the indexer is writing.
+inline constexpr std::string_view IndexUpdatingNote =
+    "\x81\x41\x83\x43\x83\x93\x83\x66\x83\x62\x83\x4e\x83\x58\x82\xf0\x8d\x58\x90\x56"
+    "\x92\x86\x82\xc5\x82\xb7";
+
+// "2026/12/08 05:39".
+std::string IndexDateText(const TIndexDate& date);
 
 // "文書 14 件、更新 2026/12/08 05:39" (with "、インデックスを更新中です" while
 // the indexer runs); for the index box's tooltip and the status bar.

@@ -96,6 +96,24 @@ void AddToTopOfList(std::vector<std::string>& list, std::string_view entry, int 
   }
 }
 
+bool SameDirectoryList(std::string_view a, std::string_view b) {
+  const std::vector<std::string> first = ParseIndexDirectoryList(TrimBlanks(a));
+  const std::vector<std::string> second = ParseIndexDirectoryList(TrimBlanks(b));
+  return std::equal(first.begin(), first.end(), second.begin(), second.end(),
+                    [](const std::string& x, const std::string& y) { return SameTextSjis(x, y); });
+}
+
+void AddRecentDirectory(std::vector<std::string>& list, std::string_view entry, int capacity) {
+  std::erase_if(list, [&](const std::string& item) { return SameDirectoryList(item, entry); });
+  list.insert(list.begin(), std::string(entry));
+  if (list.size() > static_cast<size_t>(capacity)) list.resize(static_cast<size_t>(capacity));
+}
+
+bool ContainsDirectoryList(const std::vector<std::string>& list, std::string_view entry) {
+  return std::any_of(list.begin(), list.end(),
+                     [&](const std::string& item) { return SameDirectoryList(item, entry); });
+}
+
 std::string RecentMenuCaption(int index, std::string_view entry) {
   std::string number = std::to_string(index + 1);
   // The accelerator goes before the last digit: "&1" .. "&9", "1&0".
@@ -267,6 +285,21 @@ bool WriteRecentAndPlacement(const std::string& path, const std::vector<std::str
   WriteMruItems(ini, "SearchMRU", recent);
   if (placement != nullptr) WriteWindowPlacement(ini, section, *placement);
   return ini.SaveToFile(path);
+}
+
+// ---- Marked words in a document view ------------------------------------------------
+
+int StepToMark(const std::vector<TCharRange>& marks, int current, int64_t caret, bool forward) {
+  const int count = static_cast<int>(marks.size());
+  if (count == 0) return -1;
+  if (current >= 0 && current < count) return (current + (forward ? 1 : count - 1)) % count;
+  // The first mark that starts at or after the caret.
+  const int after = static_cast<int>(
+      std::lower_bound(marks.begin(), marks.end(), caret,
+                       [](const TCharRange& r, int64_t p) { return r.Start < p; }) -
+      marks.begin());
+  if (forward) return after % count;
+  return after > 0 ? after - 1 : count - 1;
 }
 
 }  // namespace tavirel

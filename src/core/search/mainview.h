@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/search/searchwords.h"
 #include "core/settings/settings.h"
 
 namespace tavirel {
@@ -88,6 +89,14 @@ bool ListContainsText(const std::vector<std::string>& list, std::string_view ent
 // Moves an entry that is already listed (letter case ignored) to the top, or
 // inserts it there; then cuts the list to `capacity` entries (below 0: no limit).
 void AddToTopOfList(std::vector<std::string>& list, std::string_view entry, int capacity = -1);
+
+// True when two index box texts name the same folders in the same order,
+// however they are quoted or spaced (letter case ignored as above).
+bool SameDirectoryList(std::string_view a, std::string_view b);
+// The recent directories: an entry that names the folders of one already
+// listed replaces it at the top; the list is then cut to `capacity`.
+void AddRecentDirectory(std::vector<std::string>& list, std::string_view entry, int capacity);
+bool ContainsDirectoryList(const std::vector<std::string>& list, std::string_view entry);
 
 // The caption of the recent-directory menu item at `index` (from 0): "&1 entry"
 // up to "&9 ...", then "1&0 ..."; ampersands of the entry are doubled.
@@ -173,5 +182,13 @@ std::vector<std::string> ReadRecentDirectories(const std::string& path);
 // missing file, or one that cannot be read, is left alone (false).
 bool WriteRecentAndPlacement(const std::string& path, const std::vector<std::string>& recent,
                              const TWindowPlacement* placement, std::string_view section);
+
+// ---- Marked words in a document view ------------------------------------------------
+
+// The mark that F3 (`forward`) or Shift+F3 moves to among `marks` (sorted by
+// position): from the `current` one round the ends of the text, or before
+// the first move (`current` -1) the first one at or after the caret (the
+// last one before it). -1 when there are none.
+int StepToMark(const std::vector<TCharRange>& marks, int current, int64_t caret, bool forward);
 
 }  // namespace tavirel

@@ -1,5 +1,6 @@
 #include "core/search/searchcmd.h"
 
+#include <algorithm>
 #include <array>
 
 #include "platform/platform.h"
@@ -280,6 +281,50 @@ std::string TIndexDirectoryCheck::StatusText(std::string_view separator, bool fu
     }
     if (named) text += name + ": ";
     text += IndexStatusText(Statuses[i]);
+  }
+  return text;
+}
+
+std::string TIndexDirectoryCheck::ShortStatusText() const {
+  const int usable = Usable();
+  const int unusable = static_cast<int>(Directories.size()) - usable;
+  std::string text;
+  if (usable == 1) {
+    for (const TIndexStatus& status : Statuses)
+      if (status.State == TIndexState::Index) text = IndexStatusText(status);
+  } else if (usable > 1) {
+    TIndexStatus all;  // the sum of the documents, the oldest update
+    int unknown = 0;
+    for (const TIndexStatus& status : Statuses) {
+      if (status.State != TIndexState::Index) continue;
+      if (status.Documents >= 0) {
+        all.Documents = std::max<int64_t>(all.Documents, 0) + status.Documents;
+      } else {
+        ++unknown;
+      }
+      if (status.LastUpdate.Valid() &&
+          (!all.LastUpdate.Valid() || status.LastUpdate < all.LastUpdate))
+        all.LastUpdate = status.LastUpdate;
+      all.Updating = all.Updating || status.Updating;
+    }
+    text = "\x8d\xf5\x88\xf8 " + std::to_string(usable) + " \x8c\x8f: ";  // 索引 N 件:
+    // 文書 N 件 (以上, when some index does not tell), or 文書数不明.
+    TIndexStatus documents;
+    documents.Documents = all.Documents;
+    text += IndexStatusText(documents);
+    if (all.Documents >= 0 && unknown > 0) text += "\x88\xc8\x8f\xe3";  // 以上
+    if (all.LastUpdate.Valid()) {
+      // 、最も古い更新
+      text += "\x81\x41\x8d\xc5\x82\xe0\x8c\xc3\x82\xa2\x8d\x58\x90\x56 ";
+      text += IndexDateText(all.LastUpdate);
+    }
+    if (all.Updating) text += IndexUpdatingNote;
+  }
+  if (unusable > 0) {
+    if (!text.empty()) text += "\x81\x41";  // 、
+    // 検索できないフォルダ N 件
+    text += "\x8c\x9f\x8d\xf5\x82\xc5\x82\xab\x82\xc8\x82\xa2\x83\x74\x83\x48\x83\x8b\x83\x5f ";
+    text += std::to_string(unusable) + " \x8c\x8f";
   }
   return text;
 }

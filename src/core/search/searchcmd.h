@@ -145,6 +145,11 @@ struct TIndexDirectoryCheck {
   // only when not `fullNames`, for a narrow place). Items joined by
   // `separator`.
   std::string StatusText(std::string_view separator, bool fullNames = true) const;
+  // The same in a few words for the status bar, however many folders: one
+  // index as StatusText gives it; several as their number, the documents
+  // of all and the oldest update; then the number of folders that cannot be
+  // searched. "索引 2 件: 文書 330 件、最も古い更新 2026/12/08 11:33".
+  std::string ShortStatusText() const;
 };
 TIndexDirectoryCheck CheckIndexDirectories(const TSettings& settings, std::string_view programFolder,
                                   const std::vector<std::string>& driveConstantList);

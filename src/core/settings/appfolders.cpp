@@ -48,7 +48,9 @@ AppFolders ChooseAppFolders(const AppFolderFacts& facts) {
   } else {
     folders.HelpRoot = facts.DataFolders.front();
   }
-  folders.FoldersToCreate = {facts.ConfigFolder, facts.CacheFolder};
+  // The work folder is made when a result file is first written there: with
+  // the default settings that file goes to the temporary folder instead.
+  folders.FoldersToCreate = {facts.ConfigFolder};
   return folders;
 }
 

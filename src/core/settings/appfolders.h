@@ -37,7 +37,8 @@ struct AppFolders {
   std::string ProgramFolder;   // the executable's folder: base of program-relative paths
   std::string SettingsFile;    // the settings INI file
   std::string AliasesFile;     // aliases.ini
-  std::string WorkFolder;      // the result file when it is not made in the temporary folder
+  std::string WorkFolder;      // the result file when it is not made in the temporary folder;
+                               // made when that file is first written
   std::string HelpRoot;        // the folder that holds help/ (start.html, index.html)
   // Folders the program creates at start, before it writes anything there.
   std::vector<std::string> FoldersToCreate;

@@ -639,7 +639,8 @@ void TfrmMakeIndex::btnEditFileListClick() {
 
 void TfrmMakeIndex::btnSetDefaultDirClick() {
   const QMessageBox::StandardButton answer =
-      ShowMessageBox(this, ApplicationTitle(), QStringLiteral("現在のページの状態を既定値として保存します。"),
+      ShowMessageBox(this, QStringLiteral("tavirel for Namazu"),
+                     QStringLiteral("現在のページの状態を既定値として保存します。"),
                      QMessageBox::Information, QMessageBox::Ok | QMessageBox::Cancel);
   if (answer != QMessageBox::Ok) return;
   if (pgeMknmz->currentWidget() == tabTargetFile) SaveIndexDefaults(IndexDefaultsPage::File);

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLinearGradient>
@@ -33,30 +34,43 @@ QPixmap DrawAboutPicture() {
   sky.setColorAt(1, QColor(0x3f, 0x7c, 0x9e));
   p.fillRect(pixmap.rect(), sky);
 
-  // A page of text lines, some of them Japanese.
+  // A page of text lines, some of them Japanese, with a magnifying glass
+  // at its right end. The lines keep to the part of the page left of the
+  // glass: a font whose letters come out wider is made smaller to fit.
+  const QRectF page(14, 10, 186, 62);
+  const QPointF centre(page.right() - 26, 40);
+  const qreal glassRadius = 18;
+  const qreal textLeft = page.left() + 8;
+  const qreal textWidth = centre.x() - glassRadius - 6 - textLeft;
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(0xf6, 0xf2, 0xe8));
-  p.drawRoundedRect(QRectF(14, 10, 150, 62), 4, 4);
-  QFont small = p.font();
-  small.setPixelSize(9);
-  p.setFont(small);
+  p.drawRoundedRect(page, 4, 4);
   const QString lines[] = {QStringLiteral("全文検索の結果を一覧に"), QStringLiteral("文書を開いて本文へ"),
                            QStringLiteral("インデックス作成"), QStringLiteral("メール・ニュース")};
+  QFont small = p.font();
+  for (int size = 9; size >= 6; --size) {
+    small.setPixelSize(size);
+    const QFontMetricsF metrics(small);
+    bool fits = true;
+    for (const QString& line : lines) fits = fits && metrics.horizontalAdvance(line) <= textWidth;
+    if (fits) break;
+  }
+  p.setFont(small);
+  p.setPen(QColor(0x55, 0x55, 0x55));
+  const QFontMetricsF metrics(small);
   for (int i = 0; i < 4; ++i) {
-    p.setPen(QColor(0x55, 0x55, 0x55));
-    p.drawText(QPointF(22, 24 + i * 13), lines[i]);
+    p.drawText(QPointF(textLeft, 24 + i * 13),
+               metrics.elidedText(lines[i], Qt::ElideRight, textWidth));
   }
 
-  // A magnifying glass over the page.
-  const QPointF centre(120, 38);
-  p.setPen(QPen(QColor(0x7a, 0x4a, 0x1c), 7, Qt::SolidLine, Qt::RoundCap));
-  p.drawLine(centre + QPointF(17, 17), centre + QPointF(36, 36));
-  p.setPen(QPen(QColor(0xd8, 0xd8, 0xd8), 4));
+  p.setPen(QPen(QColor(0x7a, 0x4a, 0x1c), 6, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(centre + QPointF(13, 13), centre + QPointF(24, 24));
+  p.setPen(QPen(QColor(0xd8, 0xd8, 0xd8), 3));
   p.setBrush(QColor(0xc8, 0xe6, 0xff, 90));
-  p.drawEllipse(centre, 22, 22);
+  p.drawEllipse(centre, glassRadius, glassRadius);
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(255, 255, 255, 110));
-  p.drawEllipse(centre + QPointF(-9, -9), 6, 4);
+  p.drawEllipse(centre + QPointF(-7, -7), 5, 3);
 
   // The name.
   QFont title = p.font();
@@ -64,13 +78,13 @@ QPixmap DrawAboutPicture() {
   title.setBold(true);
   p.setFont(title);
   p.setPen(Qt::white);
-  p.drawText(QRectF(175, 8, 165, 40), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("tavirel"));
+  p.drawText(QRectF(212, 8, 130, 40), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("tavirel"));
   QFont sub = p.font();
   sub.setPixelSize(13);
   sub.setBold(false);
   p.setFont(sub);
   p.setPen(QColor(0xdd, 0xee, 0xff));
-  p.drawText(QRectF(177, 44, 165, 24), Qt::AlignLeft | Qt::AlignVCenter,
+  p.drawText(QRectF(214, 44, 128, 24), Qt::AlignLeft | Qt::AlignVCenter,
              QStringLiteral("for Namazu"));
   p.end();
   return pixmap;

@@ -1,8 +1,14 @@
 #include "ui/search/htmlview.h"
 
+#include <QApplication>
+#include <QColor>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QScrollBar>
 #include <QStringDecoder>
+#include <QTextCharFormat>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <optional>
@@ -10,6 +16,7 @@
 
 #include "core/process/ucommon.h"
 #include "core/search/document.h"
+#include "core/search/mainview.h"
 #include "platform/platform.h"
 #include "ui/process/browser.h"
 #include "ui/widgets/msgbox.h"
@@ -169,6 +176,12 @@ bool THtmlView::Load(const QUrl& url) {
 
   location_ = url;  // relative resources resolve against it while loading
   document()->setBaseUrl(file);
+  highlights_.clear();
+  current_ = -1;
+  setExtraSelections({});
+  // A plain text takes the format of the character at the caret; after a
+  // click on a link that is the link's, so it starts from none.
+  setCurrentCharFormat(QTextCharFormat());
   switch (content) {
     case TContent::Html:
       setHtml(DecodeForScreen(bytes, true));
@@ -189,6 +202,78 @@ bool THtmlView::Load(const QUrl& url) {
   }
   Complete(url);
   return true;
+}
+
+int THtmlView::SetHighlights(std::vector<TCharRange> ranges) {
+  highlights_ = std::move(ranges);
+  current_ = -1;
+  if (!highlights_.empty()) {
+    const int64_t top = cursorForPosition(QPoint(0, 0)).position();
+    const int first = StepToMark(highlights_, -1, top, true);
+    if (highlights_[static_cast<size_t>(first)].Start >= top) {
+      MoveToHighlight(first);
+      return HighlightCount();
+    }
+  }
+  PaintHighlights();
+  emit HighlightPositionChanged(HighlightPositionText());
+  return HighlightCount();
+}
+
+QString THtmlView::HighlightPositionText() const {
+  return QStringLiteral("%1 / %2").arg(current_ + 1).arg(HighlightCount());
+}
+
+void THtmlView::NextHighlight() { StepHighlight(true); }
+
+void THtmlView::PreviousHighlight() { StepHighlight(false); }
+
+void THtmlView::StepHighlight(bool forward) {
+  const int mark = StepToMark(highlights_, current_, textCursor().position(), forward);
+  if (mark < 0) {
+    QApplication::beep();
+    return;
+  }
+  MoveToHighlight(mark);
+}
+
+void THtmlView::MoveToHighlight(int index) {
+  current_ = index;
+  QTextCursor cursor(document());
+  cursor.setPosition(static_cast<int>(highlights_[static_cast<size_t>(index)].Start));
+  setTextCursor(cursor);
+  // The mark in the middle of the view, as far as the page allows.
+  QScrollBar* bar = verticalScrollBar();
+  bar->setValue(bar->value() + cursorRect(cursor).center().y() - viewport()->height() / 2);
+  ensureCursorVisible();
+  PaintHighlights();
+  emit HighlightPositionChanged(HighlightPositionText());
+}
+
+void THtmlView::PaintHighlights() {
+  QTextCharFormat soft, strong;
+  soft.setBackground(QColor(0xFF, 0xE0, 0x80));
+  strong.setBackground(QColor(0xFF, 0xBE, 0x5A));
+  QList<QTextEdit::ExtraSelection> marks;
+  marks.reserve(static_cast<qsizetype>(highlights_.size()));
+  for (size_t i = 0; i < highlights_.size(); ++i) {
+    QTextEdit::ExtraSelection mark;
+    mark.cursor = QTextCursor(document());
+    mark.cursor.setPosition(static_cast<int>(highlights_[i].Start));
+    mark.cursor.setPosition(static_cast<int>(highlights_[i].End), QTextCursor::KeepAnchor);
+    mark.format = static_cast<int>(i) == current_ ? strong : soft;
+    marks.append(mark);
+  }
+  setExtraSelections(marks);
+}
+
+void THtmlView::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F3 &&
+      !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))) {
+    StepHighlight(!(event->modifiers() & Qt::ShiftModifier));
+    return;
+  }
+  QTextBrowser::keyPressEvent(event);
 }
 
 QVariant THtmlView::loadResource(int type, const QUrl& name) {

@@ -10,6 +10,9 @@
 #include <QUrl>
 
 #include <string_view>
+#include <vector>
+
+#include "core/search/searchwords.h"
 
 namespace tavirel {
 
@@ -34,22 +37,47 @@ class THtmlView : public QTextBrowser {
   bool HasDocument() const { return !location_.isEmpty(); }
   // Gives the loaded document the keyboard focus.
   void FocusDocument();
+  // Marked words of the page shown, in document positions, sorted and not
+  // overlapping; loading another page clears them, a move to an anchor of
+  // the same page keeps them. Setting them moves to the first one at or
+  // below the top of the view (the page's start, or the anchor it was
+  // opened at). Returns their number.
+  int SetHighlights(std::vector<TCharRange> ranges);
+  int HighlightCount() const { return static_cast<int>(highlights_.size()); }
+  // The mark moved to last (0-based), -1 before the first move.
+  int CurrentHighlight() const { return current_; }
+  const std::vector<TCharRange>& Highlights() const { return highlights_; }
+  // F3 and Shift+F3: the next or previous mark, round the end of the page;
+  // a beep when there is none.
+  void NextHighlight();
+  void PreviousHighlight();
+  // "n / N" for the current mark ("0 / N" before the first move).
+  QString HighlightPositionText() const;
 
  signals:
   // `url` is the target, fully percent-encoded. Set `cancel` to stop the
   // navigation; connect directly.
   void BeforeNavigate2(const QString& url, bool& cancel);
   void DocumentComplete(const QString& url);
+  // After a move between marks: "n / N" for the status bar.
+  void HighlightPositionChanged(const QString& text);
 
  protected:
   QVariant loadResource(int type, const QUrl& name) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void FollowLink(const QUrl& link);
   bool Load(const QUrl& url);
   void Complete(const QUrl& url);
+  void StepHighlight(bool forward);
+  void MoveToHighlight(int index);
+  void PaintHighlights();
 
   QUrl location_;
+  std::vector<TCharRange> highlights_;
+  int current_ = -1;
+
   int tag_ = 0;
   int depth_ = 0;
 };

@@ -11,6 +11,7 @@
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QFontDialog>
 #include <QHBoxLayout>
@@ -59,6 +60,8 @@ std::string& SettingsFileOverride() {
 }
 
 const QString AppTitle = QStringLiteral("tavirel for Namazu");
+// The title above the HTML view while it shows the result page.
+const QString ResultPageTitle = QStringLiteral("検索結果");
 
 // The Shift-JIS text of a box; nullopt when it holds characters that
 // Shift-JIS cannot write.
@@ -93,10 +96,13 @@ TfrmMain::~TfrmMain() = default;
 void TfrmMain::ConnectEvents() {
   connect(btnSearch, &QPushButton::clicked, this, [this] { btnSearchClick(); });
   // Enter in the formula box does what the search button does (eventFilter),
-  // whatever the default-button state or the history completer.
+  // whatever the default-button state or the list of earlier formulas.
   cboKeyword->lineEdit()->installEventFilter(this);
   if (QCompleter* completer = cboKeyword->completer()) {
     if (QAbstractItemView* list = completer->popup()) list->installEventFilter(this);
+    // The formula picked with the arrow keys shows in the box.
+    connect(completer, qOverload<const QString&>(&QCompleter::highlighted), this,
+            [this](const QString& formula) { cboKeyword->setEditText(formula); });
   }
   cboKeyword->installEventFilter(this);
   cboListCount->installEventFilter(this);
@@ -186,6 +192,8 @@ void TfrmMain::ConnectEvents() {
   connect(edtTextContents, &TTextView::PreviousDocumentRequested, this,
           [this] { btnPreviousClick(); });
   connect(edtTextContents, &TTextView::HighlightPositionChanged, this,
+          [this](const QString& text) { stb->showMessage(text); });
+  connect(WebBrowser1, &THtmlView::HighlightPositionChanged, this,
           [this](const QString& text) { stb->showMessage(text); });
 }
 
@@ -529,11 +537,9 @@ void TfrmMain::btnSearchClick() {
   // A folder that is no index is said before namazu runs; the search goes on
   // with the others and is refused only when none is left.
   const TIndexDirectoryCheck check = CheckIndexField();
-  // What the searched indexes hold, beside the page's own status text.
-  // Shortened to leave the page's text its room; the tooltip says it all.
-  lblIndexStatus->setText(lblIndexStatus->fontMetrics().elidedText(
-      SjisToQString(check.StatusText("\x81\x40", false)), Qt::ElideRight,  // "　"
-      lblIndexStatus->maximumWidth()));
+  // What the searched indexes hold, beside the page's own status text: a
+  // few words whole, however many indexes; the tooltip names each one.
+  lblIndexStatus->setText(SjisToQString(check.ShortStatusText()));
   lblIndexStatus->setToolTip(SjisToQString(check.StatusText("\n")));
   if (const std::string problems = check.ProblemText(); !problems.empty()) {
     QString text = SjisToQString(problems);
@@ -657,6 +663,18 @@ void TfrmMain::RunSearch(const std::string& formula) {
       platform::FileExists(NamazurcFilePath(Settings, DriveConstantList));
   const std::string resultFolder =
       ResultFolder(Settings, tempFolder, CurrentAppFolders().WorkFolder);
+  // A result file that stays goes to the work folder, made on first use.
+  if (Settings.ResultUseTempDir != "1" && !platform::DirectoryExists(resultFolder)) {
+    std::string error;
+    if (!platform::CreateFolders(resultFolder, &error)) {
+      edtResult->ClearResults();
+      ShowMessageBox(this, QStringLiteral("エラー"),
+                     QStringLiteral("検索結果を書き出すフォルダ %1 を作成できません。\n%2")
+                         .arg(SjisToQString(resultFolder), SjisToQString(error)),
+                     QMessageBox::Critical);
+      return;
+    }
+  }
   const SearchCommand command = BuildSearchCommand(Settings, ViewState(), formula, resultFolder,
                                                    programFolder, DriveConstantList,
                                                    namazurcExists);
@@ -704,7 +722,9 @@ void TfrmMain::RunSearch(const std::string& formula) {
   QCoreApplication::processEvents();
   if (DisplaysInWebBrowser(Settings)) {
     MakeResultPageReadable(Settings, ResultFilePath);
+    searchWords_ = ExtractSearchWords(formula);
     WebBrowser1->SetTag(1);
+    SetPageTitle(ResultPageTitle);
     ShowInBrowser(ResultFilePath);
   } else {
     pge->setCurrentWidget(tabResult);
@@ -736,8 +756,8 @@ void TfrmMain::cboKeywordExit() { btnSearch->setDefault(false); }
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
   // The box hands its keys to its line edit without the event filters, and
   // while the history completer's list is open the keys go to that list, so
-  // all three are watched. Enter searches for what the box shows (a
-  // completion chosen with the arrow keys is already in it).
+  // all three are watched. Enter searches for what the box shows: what was
+  // typed, or an earlier formula chosen in the list with the arrow keys.
   if (event->type() == QEvent::KeyPress) {
     QCompleter* completer = cboKeyword->completer();
     QWidget* completerList = completer ? completer->popup() : nullptr;
@@ -745,7 +765,13 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
                             (completerList && watched == completerList);
     const int key = formulaBox ? static_cast<QKeyEvent*>(event)->key() : 0;
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      if (completerList && completerList->isVisible()) completerList->hide();
+      if (completerList && completerList->isVisible()) {
+        // An earlier formula picked in the list with the arrow keys.
+        const auto* list = qobject_cast<QAbstractItemView*>(completerList);
+        if (list && list->currentIndex().isValid())
+          cboKeyword->setEditText(list->currentIndex().data().toString());
+        completerList->hide();
+      }
       btnSearchClick();
       return true;
     }
@@ -960,8 +986,7 @@ void TfrmMain::OpenHitAsHTML(int index) {
   if (index < 0 || index >= edtResult->HitCount()) return;
   PrepareHitPath(index);
   CurrentHitIndex = index;
-  pnlTitle->setText(SjisToQString(edtResult->Hits()[static_cast<size_t>(index)].Title));
-  pnlTitle->repaint();
+  SetPageTitle(SjisToQString(edtResult->Hits()[static_cast<size_t>(index)].Title));
 
   switch (RouteForHit(Settings.WebBrowserDisplayTo, Settings.BrowserType)) {
     case TBrowserRoute::Netscape:
@@ -979,10 +1004,11 @@ void TfrmMain::OpenHitAsHTML(int index) {
       pge->setCurrentWidget(tabHTMLDoc);
       WebBrowser1->SetTag(1);
       markPageWords_ = true;
-      if (!WebBrowser1->Navigate(CurrentDocumentPath)) markPageWords_ = false;
+      if (!WebBrowser1->Navigate(CurrentDocumentPath)) markPageWords_ = pageTitled_ = false;
       pgeChange();
-      break;
+      return;
   }
+  pageTitled_ = false;  // no page of the view to title
 }
 
 void TfrmMain::ShowInBrowser(const std::string& url) {
@@ -991,10 +1017,10 @@ void TfrmMain::ShowInBrowser(const std::string& url) {
       // Requested while the previous tab is still active, so that the page
       // loads unless the HTML tab was already showing; the tab follows also
       // when the page could not be shown.
-      WebBrowser1->Navigate(url);
+      if (!WebBrowser1->Navigate(url)) pageTitled_ = false;
       pge->setCurrentWidget(tabHTMLDoc);
       pgeChange();
-      break;
+      return;
     case TBrowserRoute::Netscape:
       OpenURLByNetscape(LocalPathToUrl(url, NativePathStyle), Settings.NavigatorPath);
       break;
@@ -1005,6 +1031,7 @@ void TfrmMain::ShowInBrowser(const std::string& url) {
       OpenURLByShell(url);
       break;
   }
+  pageTitled_ = false;  // no page of the view to title
 }
 
 void TfrmMain::WebBrowser1BeforeNavigate2(const QString& url, bool& cancel) {
@@ -1031,35 +1058,66 @@ void TfrmMain::WebBrowser1BeforeNavigate2(const QString& url, bool& cancel) {
   }
 }
 
-void TfrmMain::WebBrowser1DocumentComplete(const QString& /*url*/) {
+bool TfrmMain::IsResultPage(const QUrl& url) const {
+  if (ResultFilePath.empty() || !url.isLocalFile()) return false;
+  const std::string page =
+      platform::CanonicalPath(AddressToLocalPath(url.toString(QUrl::FullyEncoded).toStdString()));
+  return !page.empty() && page == platform::CanonicalPath(ResultFilePath);
+}
+
+void TfrmMain::WebBrowser1DocumentComplete(const QString& url) {
   const TDocumentCompleteAction action = DocumentCompleteRule(WebBrowser1->Tag());
   if (action.FocusDocument) WebBrowser1->FocusDocument();
   WebBrowser1->SetTag(action.NewTag);
+  TitleFollowedPage(QUrl(url));
   MarkWordsInPage();
 }
 
 void TfrmMain::MarkWordsInPage() {
-  // Only the page of a hit is marked; a link followed from it, the result
-  // page and the help pages are shown plain.
+  // Only the page of a hit is marked (opened from the list or the text view,
+  // or followed from the result page); a link followed from it, the result
+  // page and the help pages are shown plain. The view drops the marks when
+  // it loads another page and keeps them for a move to an anchor.
   const bool mark = markPageWords_ && !searchWords_.empty();
   markPageWords_ = false;
-  QList<QTextEdit::ExtraSelection> marks;
-  if (mark) {
-    const TWordFinder finder(searchWords_);
-    for (const TCharRange& range : FindWordsInDocument(*WebBrowser1->document(), finder)) {
-      QTextEdit::ExtraSelection one;
-      one.cursor = QTextCursor(WebBrowser1->document());
-      one.cursor.setPosition(static_cast<int>(range.Start));
-      one.cursor.setPosition(static_cast<int>(range.End), QTextCursor::KeepAnchor);
-      one.format.setBackground(QColor(0xFF, 0xE0, 0x80));
-      marks.append(one);
-    }
-  }
-  WebBrowser1->setExtraSelections(marks);
+  if (!mark) return;
+  const TWordFinder finder(searchWords_);
+  WebBrowser1->SetHighlights(FindWordsInDocument(*WebBrowser1->document(), finder));
+}
+
+void TfrmMain::TitleFollowedPage(const QUrl& url) {
+  // A page the program showed is titled by the command that showed it; a
+  // page reached by a link is named by its own title, else its file name.
+  // A hit followed from the result page is marked as one opened from the
+  // list would be. A move to an anchor of the page shown changes nothing.
+  const QUrl page = url.adjusted(QUrl::RemoveFragment);
+  const bool newPage = page != titledPage_;
+  const bool followed = newPage && !pageTitled_;
+  titledPage_ = page;
+  pageTitled_ = false;
+  if (!newPage) return;
+  const bool fromResultPage = resultPageShown_;
+  resultPageShown_ = IsResultPage(page);
+  if (!followed) return;
+  if (fromResultPage && !resultPageShown_) markPageWords_ = true;
+  QString title = WebBrowser1->documentTitle().simplified();
+  if (title.isEmpty()) title = QFileInfo(page.toLocalFile()).fileName();
+  pnlTitle->setText(title);
+}
+
+void TfrmMain::SetPageTitle(const QString& title) {
+  pnlTitle->setText(title);
+  pnlTitle->repaint();
+  pageTitled_ = true;
 }
 
 QString TfrmMain::PageStatusText() const {
   QWidget* page = pge->currentWidget();
+  // A document with marked words shows where in them the view is.
+  if (page == tabTextDoc && edtTextContents->HighlightCount() > 0)
+    return edtTextContents->HighlightPositionText();
+  if (page == tabHTMLDoc && WebBrowser1->HighlightCount() > 0)
+    return WebBrowser1->HighlightPositionText();
   const TDocumentPage which = page == tabResult    ? TDocumentPage::Result
                               : page == tabTextDoc ? TDocumentPage::TextDoc
                                                    : TDocumentPage::HtmlDoc;
@@ -1086,6 +1144,7 @@ void TfrmMain::btnPreviousClick() { OpenHit(CurrentHitIndex - 1); }
 void TfrmMain::btnResultClick() {
   if (Settings.ResultDisplayTo == "WebBrowser" && !ResultFilePath.empty() &&
       platform::FileExists(ResultFilePath)) {
+    SetPageTitle(ResultPageTitle);
     ShowInBrowser(ResultFilePath);
   }
 }
@@ -1094,7 +1153,8 @@ void TfrmMain::edtTextContentsStatusText(const QString& text) { stb->showMessage
 
 void TfrmMain::edtTextContentsOpenInBrowser() {
   WebBrowser1->SetTag(1);
-  WebBrowser1->Navigate(CurrentDocumentPath);
+  markPageWords_ = true;  // the hit shown in the text view
+  if (!WebBrowser1->Navigate(CurrentDocumentPath)) markPageWords_ = false;
   pge->setCurrentWidget(tabHTMLDoc);
   pgeChange();
 }
@@ -1254,19 +1314,19 @@ void TfrmMain::mnuShowDriveInfoClick() {
 void TfrmMain::mnuHelpStartClick() {
   // Every help page names itself above the view, so that no hit's title or
   // other page's name stays there.
-  pnlTitle->setText(QStringLiteral("検索式の入力方法"));
+  SetPageTitle(QStringLiteral("検索式の入力方法"));
   WebBrowser1->SetTag(0);
   ShowInBrowser(StartHelpPath(CurrentAppFolders().HelpRoot));
 }
 
 void TfrmMain::mnuHelpTavirelClick() {
-  pnlTitle->setText(QStringLiteral("tavirel for Namazu ヘルプ"));
+  SetPageTitle(QStringLiteral("tavirel for Namazu ヘルプ"));
   WebBrowser1->SetTag(1);
   ShowInBrowser(ProgramHelpPath(CurrentAppFolders().HelpRoot));
 }
 
 void TfrmMain::ShowNamazuDoc(const char* page) {
-  pnlTitle->setText(QStringLiteral("Namazu のヘルプ"));
+  SetPageTitle(QStringLiteral("Namazu のヘルプ"));
   const std::string namazu = ExpandDriveConstant(
       ExpandProgramRelativePath(Settings.namazuPath, ProgramFolder(), NativePathStyle),
       DriveConstantList);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QUrl>
 
 #include <cstdint>
 #include <functional>
@@ -291,6 +292,11 @@ class TfrmMain : public QMainWindow {
   void UpdateIndexToolTip();
   // Marks the search words in the page the HTML view has just loaded.
   void MarkWordsInPage();
+  // The title above the HTML view: set by the command that shows a page, or
+  // taken from a page reached by a link once it has loaded.
+  void SetPageTitle(const QString& title);
+  void TitleFollowedPage(const QUrl& url);
+  bool IsResultPage(const QUrl& url) const;
 
   std::vector<QAction*> sortItems_;   // in the order of cboSortType's items
   bool shown_ = false;
@@ -304,6 +310,9 @@ class TfrmMain : public QMainWindow {
   // the formula box holds now); marked in the hits opened from it.
   std::vector<TSearchWord> searchWords_;
   bool markPageWords_ = false;      // the page being loaded is a hit
+  bool pageTitled_ = false;         // the page being loaded has its title set
+  QUrl titledPage_;                 // the HTML view's page the title names
+  bool resultPageShown_ = false;    // that page is the result page
 };
 
 }  // namespace tavirel

@@ -5,6 +5,7 @@
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -74,6 +75,13 @@ void TfrmMain::CreateControls() {
   cboKeyword->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   cboKeyword->setMinimumContentsLength(8);
   cboKeyword->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  // Earlier formulas are offered in a list under the box while the user
+  // types; the box keeps what was typed until one of them is chosen with the
+  // arrow keys or a click, so that Enter searches exactly what is shown.
+  QCompleter* history = cboKeyword->completer();
+  history->setCompletionMode(QCompleter::PopupCompletion);
+  history->setFilterMode(Qt::MatchContains);
+  history->setCaseSensitivity(Qt::CaseInsensitive);
   lblKeyword->setBuddy(cboKeyword);
   btnSelectKeywordList = new QToolButton(pnlHeader);
   btnSelectKeywordList->setObjectName(QStringLiteral("btnSelectKeywordList"));
@@ -213,8 +221,6 @@ void TfrmMain::CreateControls() {
   // What the searched indexes hold, at the right beside the page's text.
   lblIndexStatus = new QLabel(stb);
   lblIndexStatus->setObjectName(QStringLiteral("lblIndexStatus"));
-  lblIndexStatus->setMaximumWidth(lblIndexStatus->fontMetrics().horizontalAdvance(
-      QStringLiteral("文書 99999 件、更新 2000/01/01 00:00、インデックスを更新中です")));
   stb->addPermanentWidget(lblIndexStatus);
   lblLocaleNotice = AddLocaleNotice(stb);
   setStatusBar(stb);

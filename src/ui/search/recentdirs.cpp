@@ -19,18 +19,18 @@ void TMRUManager::SetItems(std::vector<std::string> items) {
   items_.clear();
   // Oldest first, each to the top, so that the order survives.
   for (auto it = items.rbegin(); it != items.rend(); ++it) {
-    if (!it->empty()) AddToTopOfList(items_, *it, RecentDirectoryCapacity);
+    if (!it->empty()) AddRecentDirectory(items_, *it, RecentDirectoryCapacity);
   }
   RebuildMenu();
 }
 
 void TMRUManager::Add(const std::string& entry) {
-  AddToTopOfList(items_, entry, RecentDirectoryCapacity);
+  AddRecentDirectory(items_, entry, RecentDirectoryCapacity);
   RebuildMenu();
 }
 
 bool TMRUManager::Contains(const std::string& entry) const {
-  return ListContainsText(items_, entry);
+  return ContainsDirectoryList(items_, entry);
 }
 
 void TMRUManager::RebuildMenu() {

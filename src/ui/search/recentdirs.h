@@ -22,8 +22,9 @@ class TMRUManager : public QObject {
   void SetMenu(QMenu* menu);
   const std::vector<std::string>& Items() const { return items_; }
   void SetItems(std::vector<std::string> items);
-  // Adds the entry as the newest; an entry already listed (letter case
-  // ignored) moves to the top, and the oldest beyond the capacity drops out.
+  // Adds the entry as the newest; an entry that names the same folders
+  // (quoted or not, letter case ignored) gives way to it, and the oldest
+  // beyond the capacity drops out. One entry for one list of folders.
   void Add(const std::string& entry);
   bool Contains(const std::string& entry) const;
 

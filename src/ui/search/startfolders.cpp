@@ -68,10 +68,7 @@ bool PrepareAppFolders(const std::string& programPath) {
       return false;
     }
     // Without a usable cache folder the result file stays with the settings.
-    if (facts.CacheFolder.empty()) {
-      folders.WorkFolder = facts.ConfigFolder;
-      folders.FoldersToCreate = {facts.ConfigFolder};
-    }
+    if (facts.CacheFolder.empty()) folders.WorkFolder = facts.ConfigFolder;
     for (const std::string& folder : folders.FoldersToCreate) {
       std::string error;
       if (!platform::CreateFolders(folder, &error)) {

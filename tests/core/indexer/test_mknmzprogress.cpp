@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -76,49 +77,67 @@ TEST(MknmzProgress, RunsWithoutProgress) {
 }
 
 TEST(MknmzProgress, RealConsoleOutput) {
-  // Real mknmz output of a 5,000-file run, EUC-JP as mknmz writes it; the
-  // runner gives the lines in Shift-JIS.
-  const std::string raw =
-      tavirel::testsupport::ReadBytes(TAVIREL_SHARED_DATA "/mknmz-console-5000.txt");
-  ASSERT_FALSE(raw.empty());
-  const std::string text = ConvertKanjiCode(raw, kcSjis);
-  const std::string_view rawText = raw;
-  TMknmzProgressParser parser;
-  parser.Reset(0);
-  double now = 0;
-  int64_t lastCurrent = 0, changes = 0, totalDrops = 0, lastTotal = -1;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    if (parser.FeedLine(text.substr(start, end - start), now += 0.01)) ++changes;
+  // Real mknmz output, EUC-JP as mknmz writes it; the runner gives the lines
+  // in Shift-JIS. In each run one file that looked like a document (a zip
+  // file named .txt) gave none, so the total drops by one on the way. The
+  // small run lives beside the tests; the 5,000-file run is only read where
+  // the project's shared data lies beside the repository.
+  struct Run {
+    std::string path;
+    bool optional;
+    int64_t found, indexed;
+  };
+  const Run runs[] = {
+      {TAVIREL_TEST_DATA "/mknmz-console-15.txt", false, 15, 14},
+      {TAVIREL_SHARED_DATA "/mknmz-console-5000.txt", true, 5000, 4999},
+  };
+  for (const Run& run : runs) {
+    SCOPED_TRACE(run.path);
+    const std::string raw = tavirel::testsupport::ReadBytes(run.path);
+    if (raw.empty() && run.optional) {
+      std::printf("skipped: %s is not there (a large optional file)\n", run.path.c_str());
+      continue;
+    }
+    ASSERT_FALSE(raw.empty());
+    const std::string text = ConvertKanjiCode(raw, kcSjis);
+    const std::string_view rawText = raw;
+    TMknmzProgressParser parser;
+    parser.Reset(0);
+    double now = 0;
+    int64_t lastCurrent = 0, changes = 0, totalDrops = 0, lastTotal = -1;
+    size_t start = 0;
+    while (start < text.size()) {
+      size_t end = text.find('\n', start);
+      if (end == std::string::npos) end = text.size();
+      if (parser.FeedLine(text.substr(start, end - start), now += 0.01)) ++changes;
+      const TMknmzProgress& p = parser.Progress();
+      if (p.Phase == TMknmzPhase::Indexing) {
+        EXPECT_GE(p.Current, lastCurrent);  // never goes back
+        lastCurrent = p.Current;
+      }
+      if (lastTotal > 0 && p.Total < lastTotal) ++totalDrops;
+      lastTotal = p.Total;
+      if (start == 0) {
+        EXPECT_EQ(p.Total, -1);
+      }
+      start = end + 1;
+    }
     const TMknmzProgress& p = parser.Progress();
-    if (p.Phase == TMknmzPhase::Indexing) {
-      EXPECT_GE(p.Current, lastCurrent);  // never goes back
-      lastCurrent = p.Current;
-    }
-    if (lastTotal > 0 && p.Total < lastTotal) ++totalDrops;
-    lastTotal = p.Total;
-    if (start == 0) {
-      EXPECT_EQ(p.Total, -1);
-    }
-    start = end + 1;
-  }
-  const TMknmzProgress& p = parser.Progress();
-  EXPECT_EQ(p.Phase, TMknmzPhase::Finished);
-  EXPECT_EQ(p.Current, 4999);
-  EXPECT_EQ(p.Total, 4999);
-  EXPECT_EQ(totalDrops, 1);  // the zip file that gave no document: 5000 -> 4999
-  EXPECT_GT(changes, 4999);
+    EXPECT_EQ(p.Phase, TMknmzPhase::Finished);
+    EXPECT_EQ(p.Current, run.indexed);
+    EXPECT_EQ(p.Total, run.indexed);
+    EXPECT_EQ(totalDrops, 1);
+    EXPECT_GT(changes, run.indexed);
 
-  // Lines the runner has not converted yet (still EUC-JP) are read the same.
-  TMknmzProgressParser unconverted;
-  unconverted.Reset(0);
-  size_t lines = 0;
-  for (size_t at = 0, end; at < rawText.size() && lines < 6; at = end + 1, ++lines) {
-    end = std::min(rawText.find('\n', at), rawText.size());
-    unconverted.FeedLine(rawText.substr(at, end - at), 0);
+    // Lines the runner has not converted yet (still EUC-JP) are read the same.
+    TMknmzProgressParser unconverted;
+    unconverted.Reset(0);
+    size_t lines = 0;
+    for (size_t at = 0, end; at < rawText.size() && lines < 6; at = end + 1, ++lines) {
+      end = std::min(rawText.find('\n', at), rawText.size());
+      unconverted.FeedLine(rawText.substr(at, end - at), 0);
+    }
+    EXPECT_EQ(unconverted.Progress().Total, run.found);
+    EXPECT_EQ(unconverted.Progress().Current, 1);
   }
-  EXPECT_EQ(unconverted.Progress().Total, 5000);
-  EXPECT_EQ(unconverted.Progress().Current, 1);
 }

@@ -130,6 +130,50 @@ TEST(RecentLists, AddMovesToTopIgnoringCaseAndCuts) {
   EXPECT_EQ(recent.size(), 10u);
 }
 
+TEST(RecentLists, OneEntryForOneListOfFolders) {
+  struct Case {
+    const char* a;
+    const char* b;
+    bool same;
+  };
+  const Case cases[] = {
+      {"/idx/a", "\"/idx/a\"", true},
+      {"\"/idx/a\" \"/idx/b\"", "/idx/a   /idx/b", true},
+      {"\"/idx/my docs\"", "  \"/IDX/my docs\" ", true},
+      {"/idx/a /idx/b", "/idx/b /idx/a", false},  // the order is the search's
+      {"/idx/a /idx/b", "/idx/a", false},
+      {"\"/idx/my docs\"", "/idx/my docs", false},  // unquoted: two folders
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SameDirectoryList(c.a, c.b), c.same) << c.a << " | " << c.b;
+    std::vector<std::string> list = {"/other", c.a};
+    AddRecentDirectory(list, c.b, 10);
+    EXPECT_EQ(list.front(), c.b);
+    EXPECT_EQ(list.size(), c.same ? 2u : 3u) << c.a << " | " << c.b;
+    EXPECT_EQ(ContainsDirectoryList({c.a}, c.b), c.same);
+  }
+}
+
+TEST(MarkSteps, RoundTheEndsAndFromTheCaret) {
+  const std::vector<TCharRange> marks = {{10, 15}, {20, 25}, {40, 45}};
+  struct Case {
+    int current;
+    int64_t caret;
+    bool forward;
+    int expected;
+  };
+  const Case cases[] = {
+      {0, 0, true, 1},  {2, 0, true, 0},  {0, 0, false, 2}, {1, 0, false, 0},
+      {-1, 0, true, 0}, {-1, 20, true, 1}, {-1, 21, true, 2}, {-1, 41, true, 0},
+      {-1, 0, false, 2}, {-1, 20, false, 0}, {-1, 41, false, 2},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(StepToMark(marks, c.current, c.caret, c.forward), c.expected)
+        << c.current << " " << c.caret << " " << c.forward;
+  }
+  EXPECT_EQ(StepToMark({}, -1, 0, true), -1);
+}
+
 TEST(RecentLists, MenuCaptions) {
   EXPECT_EQ(RecentMenuCaption(0, "\"/var/idx\""), "&1 \"/var/idx\"");
   EXPECT_EQ(RecentMenuCaption(8, "/a"), "&9 /a");

@@ -32,7 +32,9 @@ AppFolderFacts Facts(std::string program, bool ini, bool writable, bool data,
   return f;
 }
 
-const std::vector<std::string> UserFolders = {"/home/u/.config/tavirel", "/home/u/.cache/tavirel"};
+// Made at start: the settings folder. The cache folder is made only when a
+// result file goes there.
+const std::vector<std::string> UserFolders = {"/home/u/.config/tavirel"};
 
 TEST(AppFolders, ModeAndFiles) {
   const std::string stick = "/media/u/STICK/tavirel";
