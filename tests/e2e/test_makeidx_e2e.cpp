@@ -177,6 +177,7 @@ void TestMakeIndexEndToEnd::buildsBothIndexesFromTheWindow() {
   int ticksDuringRun = 0;
   qint64 longestGapMs = 0;
   bool closeRefused = false, buttonsOff = false, checked = false;
+  QString refusedWhy;
   QElapsedTimer clock;
   clock.start();
   qint64 last = 0;
@@ -198,6 +199,7 @@ void TestMakeIndexEndToEnd::buildsBothIndexesFromTheWindow() {
     if (!checked) {
       checked = true;
       closeRefused = !window.close();
+      refusedWhy = window.lblRunStatus->text();
       buttonsOff = !window.btnMakeIndex->isEnabled() && !window.btnRunMknmz->isEnabled() &&
                    !window.btnExit->isEnabled();
     }
@@ -208,6 +210,7 @@ void TestMakeIndexEndToEnd::buildsBothIndexesFromTheWindow() {
   qInfo("event-loop ticks during the run: %d, longest gap %lld ms", ticksDuringRun, longestGapMs);
   QVERIFY(ticksDuringRun > 0);
   QVERIFY(closeRefused);
+  QVERIFY2(refusedWhy.contains(QStringLiteral("実行中のため、閉じられません")), qPrintable(refusedWhy));
   QVERIFY(buttonsOff);
   QVERIFY(window.btnExit->isEnabled());
 
