@@ -159,6 +159,18 @@ bool ReadLine(std::string_view text, ResultLine& line, size_t maxBytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const size_t begin = line.Next;
   line.Begin = begin;
+  if (ByteClasses[p[begin]] == ByteBreak) {
+    // An empty line, the only kind a file of millions of lines may hold.
+    line.Length = 0;
+    line.EndsLine = true;
+    line.Next = begin + ((p[begin] == '\r' && begin + 1 < n && p[begin + 1] == '\n') ? 2 : 1);
+    if constexpr (CountChars) {
+      line.Offset = line.NextOffset;
+      line.Chars = 0;
+      line.NextOffset = line.Offset + 2;
+    }
+    return true;
+  }
   const size_t limit = maxBytes < n - begin ? begin + maxBytes : n;
   const size_t end = FindBreak(p, begin, limit);
   size_t i = begin;
@@ -236,6 +248,21 @@ bool ScanHitLines(std::string_view fileBytes, int fileNameBlankLineNext, int fil
   ReadLine<CountChars>(fileBytes, line, SIZE_MAX);
   size_t index = 0;
   bool started = false;
+  if constexpr (!CountChars) {
+    // Without offsets to work out, the line is looked for as bytes: "1. "
+    // after a line break, where the reading goes on.
+    const std::string_view rest = fileBytes.substr(line.Next);
+    size_t at = 0;
+    while ((at = rest.find("1. ", at)) != std::string_view::npos &&
+           at > 0 && ByteClasses[static_cast<unsigned char>(rest[at - 1])] != ByteBreak) {
+      ++at;
+    }
+    if (at == std::string_view::npos) {
+      if (last != nullptr) *last = line;
+      return false;
+    }
+    line.Next += at;
+  }
   while (!started && ReadLine<CountChars>(fileBytes, line, SIZE_MAX)) {
     ++index;
     started = StartsWith(lineText(line), "1. ");
