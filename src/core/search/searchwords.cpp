@@ -488,14 +488,35 @@ void TWordFinder::Impl::FindRegexes(std::string_view text, std::vector<TByteRang
       return;
     }
     offsets.clear();
+    auto mark = [&](size_t from, size_t length) {
+      if (offsets.empty()) byteOffsets();
+      out.push_back({offsets[from], offsets[from + length]});
+    };
     for (const RegexWord& r : regexes) {
-      if (r.first && run.find(r.first) == std::wstring::npos) continue;
-      for (auto m = std::wsregex_iterator(run.begin(), run.end(), r.regex);
-           m != std::wsregex_iterator(); ++m) {
-        if (m->length(0) == 0) continue;
-        if (offsets.empty()) byteOffsets();
-        const auto from = static_cast<size_t>(m->position(0));
-        out.push_back({offsets[from], offsets[from + static_cast<size_t>(m->length(0))]});
+      if (!r.first) {
+        for (auto m = std::wsregex_iterator(run.begin(), run.end(), r.regex);
+             m != std::wsregex_iterator(); ++m) {
+          if (m->length(0) > 0)
+            mark(static_cast<size_t>(m->position(0)), static_cast<size_t>(m->length(0)));
+        }
+        continue;
+      }
+      // Every match begins with the pattern's first character: the engine
+      // is started only where that stands, and asked for a match that begins
+      // there (seeing the character before it, for "^" and word edges).
+      size_t at = run.find(r.first);
+      while (at != std::wstring::npos) {
+        std::wsmatch m;
+        auto flags = std::regex_constants::match_continuous;
+        if (at > 0) flags |= std::regex_constants::match_prev_avail;
+        const auto from = run.cbegin() + static_cast<std::ptrdiff_t>(at);
+        if (std::regex_search(from, run.cend(), m, r.regex, flags) && m.length(0) > 0) {
+          const auto length = static_cast<size_t>(m.length(0));
+          mark(at, length);
+          at = run.find(r.first, at + length);
+        } else {
+          at = run.find(r.first, at + 1);
+        }
       }
     }
   };
