@@ -1,14 +1,23 @@
 // Opening a 10 MB EUC-JP text document in the text view (read, convert to
-// Shift-JIS, show), against the same bytes shown without conversion.
-// Run: bench_document [megabytes]   (offscreen unless a platform is set)
+// Shift-JIS, show), against the same bytes shown without conversion, with
+// the peak memory of the process above the idle window (VmHWM) after the
+// rounds. Shapes: "lines" (30-80 byte lines) and "line" (the whole document
+// one line without a break).
+// Run: bench_document [megabytes [lines|line [rounds]]]   (offscreen unless a platform is set)
+// The cases the text view is measured by: bench_document 10, bench_document
+// 64, bench_document 10 line.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
+#include "core/process/ucommon.h"
 #include "core/search/document.h"
+#include "support/benchsupport.h"
 #include "ui/search/textview.h"
 #include "platform/platform.h"
 
@@ -16,8 +25,9 @@ using namespace tavirel;
 
 namespace {
 
-// Mixed Japanese text in EUC-JP: kanji, kana, ASCII, 30-80 byte lines.
-std::string MakeEucText(size_t bytes) {
+// Mixed Japanese text in EUC-JP: kanji, kana, ASCII, 30-80 byte lines, or
+// one line of it all.
+std::string MakeEucText(size_t bytes, bool oneLine) {
   const std::string pieces[] = {
       "\xc6\xfc\xcb\xdc\xb8\xec\xa4\xce\xcb\xdc\xca\xb8",          // 日本語の本文
       "\xc1\xb4\xca\xb8\xb8\xa1\xba\xf7",                          // 全文検索
@@ -32,7 +42,7 @@ std::string MakeEucText(size_t bytes) {
   while (text.size() < bytes) {
     seed = seed * 1103515245u + 12345u;
     text += pieces[(seed >> 16) % 6];
-    if (text.size() - line > 30 + (seed >> 8) % 50) {
+    if (!oneLine && text.size() - line > 30 + (seed >> 8) % 50) {
       text += "\n";
       line = text.size();
     }
@@ -50,7 +60,10 @@ Timing Open(TTextView& view, const std::string& path, bool convert) {
   QElapsedTimer timer;
   timer.start();
   std::string bytes;
-  platform::ReadWholeFile(path, bytes);
+  if (!platform::ReadWholeFile(path, bytes, nullptr, MaxDocumentFileBytes)) {
+    std::fprintf(stderr, "the document cannot be read (over the text view's limit?)\n");
+    std::exit(1);
+  }
   t.read = timer.nsecsElapsed() / 1e6;
   timer.restart();
   TPreparedText prepared = PrepareDocumentText(bytes, {false, convert, false});
@@ -68,19 +81,24 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   const double megabytes = argc > 1 ? std::atof(argv[1]) : 10.0;
+  const bool oneLine = argc > 2 && std::string(argv[2]) == "line";
+  const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
 
   QTemporaryDir dir;
   const std::string path = dir.filePath(QStringLiteral("big-euc.txt")).toStdString();
-  const std::string text = MakeEucText(static_cast<size_t>(megabytes * 1024 * 1024));
+  // Megabytes of 10^6 bytes: 64 of them stay below the text view's limit.
+  const std::string text = MakeEucText(static_cast<size_t>(megabytes * 1e6), oneLine);
   platform::WriteFileAtomic(path, text);
 
   TTextView view;
   view.resize(800, 600);
   view.show();
   QCoreApplication::processEvents();
+  const long idleKb = bench::PeakKb();
 
-  std::printf("document: %.1f MB EUC-JP, %zu bytes\n", megabytes, text.size());
-  for (int round = 0; round < 3; ++round) {
+  std::printf("document: %.1f MB EUC-JP, %zu bytes, %s\n", megabytes, text.size(),
+              oneLine ? "one line" : "lines of 30-80 bytes");
+  for (int round = 0; round < rounds; ++round) {
     Timing plain = Open(view, path, false);
     Timing converted = Open(view, path, true);
     std::printf("round %d  without conversion: read %6.1f  prepare %6.1f  show %6.1f  total %6.1f ms\n",
@@ -88,5 +106,8 @@ int main(int argc, char** argv) {
     std::printf("         with conversion:    read %6.1f  prepare %6.1f  show %6.1f  total %6.1f ms\n",
                 converted.read, converted.prepare, converted.show, converted.total());
   }
+  const double peakMb = static_cast<double>(bench::PeakKb() - idleKb) / 1024;
+  std::printf("peak memory above the idle window: %.0f MB, %.1f x the file\n", peakMb,
+              peakMb / (static_cast<double>(text.size()) / (1024 * 1024)));
   return 0;
 }

@@ -3,7 +3,10 @@
 // and copies the bytes, the least any parser of the file has to do.
 //
 // Prints the best and the median of N runs in MB/s (1 MB = 10^6 input bytes);
-// the aim for ParseResultText is at least 100 MB/s. The file is shared test
+// the aim for ParseResultText is at least 200 MB/s. The page faults per run
+// count the first touches of fresh memory, which some virtual machines make
+// expensive: ParseResultText writes two outputs the size of the file, the
+// floor one. The file is shared test
 // data that other machines may not have: then the program says so and exits 0.
 //
 // A second table measures the result list of a search with Japanese file
@@ -15,6 +18,8 @@
 
 #include "core/search/hitnames.h"
 #include "core/search/resultlist.h"
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -35,17 +40,26 @@ using Clock = std::chrono::steady_clock;
 struct Timing {
   double best = 0;
   double median = 0;
+  double faults = 0;  // page faults per run: first touches of fresh memory
 };
+
+long MinorFaults() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_minflt;
+}
 
 Timing Time(int runs, const std::function<void()>& work) {
   std::vector<double> seconds;
+  const long faultsBefore = MinorFaults();
   for (int i = 0; i < runs; ++i) {
     const Clock::time_point start = Clock::now();
     work();
     seconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
   }
+  const double faults = static_cast<double>(MinorFaults() - faultsBefore) / runs;
   std::sort(seconds.begin(), seconds.end());
-  return {seconds.front(), seconds[seconds.size() / 2]};
+  return {seconds.front(), seconds[seconds.size() / 2], faults};
 }
 
 volatile size_t sink;  // keeps the results of the timed work alive
@@ -79,6 +93,10 @@ int main(int argc, char** argv) {
     const ResultListParse result = ParseResultText(bytes, 2, 2);
     sink = result.Hits.size() + result.Text.size();
   });
+  const Timing hits = Time(runs, [&] {
+    const ResultHitList result = FindResultHits(bytes, 2, 2);
+    sink = result.Hits.size();
+  });
   const Timing floor = Time(runs, [&] {
     // Find every line break and copy the lines, as the rejoined text needs.
     std::string copy;
@@ -97,14 +115,16 @@ int main(int argc, char** argv) {
     sink = copy.size() + lines;
   });
 
-  std::printf("%-36s %10s %10s\n", "", "best MB/s", "median");
-  std::printf("%-36s %10.1f %10.1f\n", "ParseResultText", megabytes / parse.best,
-              megabytes / parse.median);
-  std::printf("%-36s %10.1f %10.1f\n", "floor: split lines and copy", megabytes / floor.best,
-              megabytes / floor.median);
+  std::printf("%-36s %10s %10s %12s\n", "", "best MB/s", "median", "faults/run");
+  std::printf("%-36s %10.1f %10.1f %12.0f\n", "ParseResultText", megabytes / parse.best,
+              megabytes / parse.median, parse.faults);
+  std::printf("%-36s %10.1f %10.1f %12.0f\n", "FindResultHits (the hit list's parse)",
+              megabytes / hits.best, megabytes / hits.median, hits.faults);
+  std::printf("%-36s %10.1f %10.1f %12.0f\n", "floor: split lines and copy",
+              megabytes / floor.best, megabytes / floor.median, floor.faults);
   std::printf("\nParseResultText takes %.2f times as long as the floor (best); aim: at least "
-              "100 MB/s -> %s\n",
-              parse.best / floor.best, megabytes / parse.best >= 100 ? "met" : "NOT met");
+              "200 MB/s -> %s\n",
+              parse.best / floor.best, megabytes / parse.best >= 200 ? "met" : "NOT met");
 
   // The same hits with Japanese file names, as namazu --no-decode-uri writes
   // them: the file-name line percent-encoded, the title made from the name.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 
 #include "core/process/ucommon.h"
@@ -28,6 +29,11 @@ constexpr std::array<uint8_t, 256> ByteClasses = MakeByteClasses();
 constexpr bool IsTrailByte(unsigned char c) {
   return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
 }
+constexpr std::array<uint8_t, 256> TrailBytes = [] {
+  std::array<uint8_t, 256> trail{};
+  for (int c = 0; c < 256; ++c) trail[c] = IsTrailByte(static_cast<unsigned char>(c)) ? 1 : 0;
+  return trail;
+}();
 
 // Byte length of the character at `i` of the `n` bytes at `p`.
 inline size_t CharLenAt(const unsigned char* p, size_t n, size_t i) {
@@ -87,16 +93,24 @@ Occurrence FindNthFromEndImpl(std::string_view line, char ch, int n, bool single
   return found;
 }
 
-// The number of lines NextResultLine reads from `input`.
-size_t CountLines(std::string_view input) {
+// Where the second-to-last line NextResultLine reads from `input` begins
+// (0 when there are fewer than two lines): found from the end, so that the
+// lines need not be counted.
+size_t SecondToLastLineBegin(std::string_view input) {
   const auto* p = reinterpret_cast<const unsigned char*>(input.data());
-  const size_t n = input.size();
-  size_t lines = 0;
-  for (size_t i = 0; i < n; ++i) {
-    if (p[i] == '\n' || (p[i] == '\r' && (i + 1 >= n || p[i + 1] != '\n'))) ++lines;
+  auto isBreak = [p](size_t i) { return p[i] == '\n' || p[i] == '\r'; };
+  // The end of the last line's text: before the break that ends the input.
+  size_t end = input.size();
+  if (end > 0 && isBreak(end - 1)) end -= (end >= 2 && p[end - 2] == '\r' && p[end - 1] == '\n') ? 2 : 1;
+  for (int line = 0; line < 2; ++line) {
+    // The line ending at `end` begins after the last break before it.
+    size_t begin = end;
+    while (begin > 0 && !isBreak(begin - 1)) --begin;
+    if (line == 1) return begin;
+    if (begin == 0) return 0;  // a single line
+    end = begin - ((begin >= 2 && p[begin - 2] == '\r' && p[begin - 1] == '\n') ? 2 : 1);
   }
-  if (n > 0 && p[n - 1] != '\n' && p[n - 1] != '\r') ++lines;
-  return lines;
+  return 0;
 }
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
@@ -113,30 +127,81 @@ int FindNthFromEnd(std::string_view line, char ch, int n) {
   return FindNthFromEndImpl(line, ch, n, false).CharPos;
 }
 
-bool NextResultLine(std::string_view text, ResultLine& line, size_t maxBytes) {
+namespace {
+
+constexpr uint64_t EveryByte(unsigned char c) { return 0x0101010101010101ULL * c; }
+constexpr uint64_t HighBits = EveryByte(0x80);
+
+// The first line break (CR or LF) in [i, end), or `end`. Eight bytes at a
+// time: in a word XORed with the break byte, the lowest byte that is zero is
+// the lowest one that `(v - 1...) & ~v` gives its high bit.
+inline size_t FindBreak(const unsigned char* p, size_t i, size_t end) {
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; i + 8 <= end; i += 8) {
+      uint64_t w;
+      std::memcpy(&w, p + i, sizeof w);
+      const uint64_t cr = w ^ EveryByte('\r');
+      const uint64_t lf = w ^ EveryByte('\n');
+      const uint64_t hit = (((cr - EveryByte(1)) & ~cr) | ((lf - EveryByte(1)) & ~lf)) & HighBits;
+      if (hit != 0) return i + static_cast<size_t>(std::countr_zero(hit) >> 3);
+    }
+  }
+  while (i < end && ByteClasses[p[i]] != ByteBreak) ++i;
+  return i;
+}
+
+// Reads a line as NextResultLine does; without `CountChars` its Chars and
+// offsets are left as they were (a caller that only needs the lines' bytes).
+template <bool CountChars>
+bool ReadLine(std::string_view text, ResultLine& line, size_t maxBytes) {
   const size_t n = text.size();
   if (line.Next >= n) return false;
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  size_t i = line.Next;
-  line.Begin = i;
-  line.Offset = line.NextOffset;
-  const size_t limit = maxBytes < n - i ? i + maxBytes : n;
-  int32_t chars = 0;
-  while (i < limit) {
-    const uint8_t cls = ByteClasses[p[i]];
-    if (cls == ByteSingle) {
-      ++i;
-    } else if (cls == ByteLead) {
-      const size_t length = (i + 1 < n && IsTrailByte(p[i + 1])) ? 2 : 1;
-      if (i + length > limit && i > line.Begin) break;  // a character is never cut in two
-      i += length;
-    } else {
-      break;
+  const size_t begin = line.Next;
+  line.Begin = begin;
+  if (ByteClasses[p[begin]] == ByteBreak) {
+    // An empty line, the only kind a file of millions of lines may hold.
+    line.Length = 0;
+    line.EndsLine = true;
+    line.Next = begin + ((p[begin] == '\r' && begin + 1 < n && p[begin + 1] == '\n') ? 2 : 1);
+    if constexpr (CountChars) {
+      line.Offset = line.NextOffset;
+      line.Chars = 0;
+      line.NextOffset = line.Offset + 2;
     }
-    ++chars;
+    return true;
   }
-  line.Length = i - line.Begin;
-  line.Chars = chars;
+  const size_t limit = maxBytes < n - begin ? begin + maxBytes : n;
+  const size_t end = FindBreak(p, begin, limit);
+  size_t i = begin;
+  size_t doubles = 0;
+  // A lead byte and a trail byte after it make one character; the scan only
+  // has to look at lead bytes, and skips eight ASCII bytes at a time.
+  if (CountChars || (end == limit && limit < n)) {
+    while (i < end) {
+      if (p[i] < 0x80) {
+        uint64_t w;
+        if (i + 8 <= end && (std::memcpy(&w, p + i, sizeof w), (w & HighBits) == 0)) {
+          i += 8;
+        } else {
+          ++i;
+        }
+        continue;
+      }
+      const size_t pair = (ByteClasses[p[i]] == ByteLead) & TrailBytes[i + 1 < n ? p[i + 1] : 0];
+      i += 1 + pair;
+      doubles += pair;
+    }
+    // A character that runs past the limit ends the piece before it, unless
+    // it is the piece's first (a character is never cut in two).
+    if (i > end && i - 2 > begin) {
+      i -= 2;
+      --doubles;
+    }
+  } else {
+    i = end;
+  }
+  line.Length = i - begin;
   line.EndsLine = i >= n || ByteClasses[p[i]] == ByteBreak;
   if (i < n && line.EndsLine) {
     // CR LF, a lone CR or a lone LF ends the line.
@@ -144,8 +209,19 @@ bool NextResultLine(std::string_view text, ResultLine& line, size_t maxBytes) {
     ++i;
   }
   line.Next = i;
-  line.NextOffset = line.Offset + chars + (line.EndsLine ? 2 : 0);
+  if constexpr (CountChars) {
+    const auto chars = static_cast<int32_t>(line.Length - doubles);
+    line.Offset = line.NextOffset;
+    line.Chars = chars;
+    line.NextOffset = line.Offset + chars + (line.EndsLine ? 2 : 0);
+  }
   return true;
+}
+
+}  // namespace
+
+bool NextResultLine(std::string_view text, ResultLine& line, size_t maxBytes) {
+  return ReadLine<true>(text, line, maxBytes);
 }
 
 namespace {
@@ -153,34 +229,55 @@ namespace {
 // Finds the hits' lines: `onTitle(line, markerBytePos)` for a title line,
 // `onFileName(line, blank)` for its file-name line. False when the text has
 // no line starting the list. The lines are read as they come, so that a file
-// of millions of short lines needs no table of them.
-template <class OnTitle, class OnFileName>
+// of millions of short lines needs no table of them. Without `CountChars` the
+// lines' offsets are not worked out (a caller that only counts the hits).
+// `last`, when given, receives the last line read, from which the caller may
+// read on.
+template <bool CountChars, class OnTitle, class OnFileName>
 bool ScanHitLines(std::string_view fileBytes, int fileNameBlankLineNext, int fileNameSpaceFromEnd,
-                  OnTitle onTitle, OnFileName onFileName) {
+                  OnTitle onTitle, OnFileName onFileName, ResultLine* last = nullptr) {
   auto lineText = [&](const ResultLine& line) {
     return std::string_view(fileBytes.data() + line.Begin, line.Length);
   };
-  const size_t lineCount = CountLines(fileBytes);
-  if (lineCount == 0) return false;
+  if (fileBytes.empty()) return false;
+  // The last two lines are never examined.
+  const size_t examinedEnd = SecondToLastLineBegin(fileBytes);
 
   // The list starts at the first line after the first one that begins with "1. ".
   ResultLine line;
-  NextResultLine(fileBytes, line);
+  ReadLine<CountChars>(fileBytes, line, SIZE_MAX);
   size_t index = 0;
   bool started = false;
-  while (!started && NextResultLine(fileBytes, line)) {
+  if constexpr (!CountChars) {
+    // Without offsets to work out, the line is looked for as bytes: "1. "
+    // after a line break, where the reading goes on.
+    const std::string_view rest = fileBytes.substr(line.Next);
+    size_t at = 0;
+    while ((at = rest.find("1. ", at)) != std::string_view::npos &&
+           at > 0 && ByteClasses[static_cast<unsigned char>(rest[at - 1])] != ByteBreak) {
+      ++at;
+    }
+    if (at == std::string_view::npos) {
+      if (last != nullptr) *last = line;
+      return false;
+    }
+    line.Next += at;
+  }
+  while (!started && ReadLine<CountChars>(fileBytes, line, SIZE_MAX)) {
     ++index;
     started = StartsWith(lineText(line), "1. ");
   }
-  if (!started) return false;
+  if (!started) {
+    if (last != nullptr) *last = line;
+    return false;
+  }
 
   const size_t blankLinesNeeded = static_cast<size_t>(fileNameBlankLineNext);
   const auto* p = reinterpret_cast<const unsigned char*>(fileBytes.data());
   bool titleState = true;
   size_t nextNonEmpty = 0;  // the first non-empty line after the one examined
 
-  // The last two lines are never examined.
-  for (; index + 2 < lineCount; ++index, NextResultLine(fileBytes, line)) {
+  for (; line.Begin < examinedEnd; ++index, ReadLine<CountChars>(fileBytes, line, SIZE_MAX)) {
     const std::string_view text = lineText(line);
 
     if (titleState) {
@@ -205,12 +302,13 @@ bool ScanHitLines(std::string_view fileBytes, int fileNameBlankLineNext, int fil
     }
     if (nextNonEmpty - (index + 1) < blankLinesNeeded) continue;
 
-    const bool singleByteLine = line.Chars == static_cast<int32_t>(line.Length);
+    const bool singleByteLine = CountChars && line.Chars == static_cast<int32_t>(line.Length);
     const Occurrence blank = FindNthFromEndImpl(text, ' ', fileNameSpaceFromEnd, singleByteLine);
     if (blank.CharPos < 3) continue;
     onFileName(line, blank);
     titleState = true;
   }
+  if (last != nullptr) *last = line;
   return true;
 }
 
@@ -223,18 +321,23 @@ void ApplyFallbacks(std::string_view& fileBytes, int& fileNameBlankLineNext,
 
 }  // namespace
 
-ResultHitList FindResultHits(std::string_view fileBytes, int fileNameBlankLineNext,
-                             int fileNameSpaceFromEnd) {
-  ApplyFallbacks(fileBytes, fileNameBlankLineNext, fileNameSpaceFromEnd);
+namespace {
+
+// The hits of a text the fallbacks were applied to. `last` receives the last
+// line whose offset was worked out (a default line when none was), from which
+// the caller can read on to the end.
+ResultHitList CollectHits(std::string_view fileBytes, int fileNameBlankLineNext,
+                          int fileNameSpaceFromEnd, ResultLine& last) {
   ResultHitList result;
   // Counted first, so that a list of a million hits takes its room once
   // instead of growing (and for a while taking it twice over).
   size_t count = 0;
-  ScanHitLines(
+  result.Found = ScanHitLines<false>(
       fileBytes, fileNameBlankLineNext, fileNameSpaceFromEnd,
       [&](const ResultLine&, size_t) { ++count; }, [](const ResultLine&, const Occurrence&) {});
+  if (count == 0) return result;
   result.Hits.reserve(count);
-  result.Found = ScanHitLines(
+  result.Found = ScanHitLines<true>(
       fileBytes, fileNameBlankLineNext, fileNameSpaceFromEnd,
       [&](const ResultLine& line, size_t marker) {
         const std::string_view text(fileBytes.data() + line.Begin, marker);
@@ -253,24 +356,40 @@ ResultHitList FindResultHits(std::string_view fileBytes, int fileNameBlankLineNe
         hit.UriStart = line.Offset;
         hit.UriEnd = line.Offset + blank.CharPos - 2;
         hit.Uri.assign(fileBytes.data() + line.Begin, blank.BytePos);
-      });
+      },
+      &last);
   return result;
+}
+
+}  // namespace
+
+ResultHitList FindResultHits(std::string_view fileBytes, int fileNameBlankLineNext,
+                             int fileNameSpaceFromEnd) {
+  ApplyFallbacks(fileBytes, fileNameBlankLineNext, fileNameSpaceFromEnd);
+  ResultLine last;
+  return CollectHits(fileBytes, fileNameBlankLineNext, fileNameSpaceFromEnd, last);
 }
 
 ResultListParse ParseResultText(std::string_view fileBytes, int fileNameBlankLineNext,
                                 int fileNameSpaceFromEnd) {
-  ResultHitList found = FindResultHits(fileBytes, fileNameBlankLineNext, fileNameSpaceFromEnd);
-  if (fileBytes.size() > MaxResultTextBytes) fileBytes = fileBytes.substr(0, MaxResultTextBytes);
+  ApplyFallbacks(fileBytes, fileNameBlankLineNext, fileNameSpaceFromEnd);
+  ResultLine last;
+  ResultHitList found =
+      CollectHits(fileBytes, fileNameBlankLineNext, fileNameSpaceFromEnd, last);
+  // The offsets of the lines the scan did not reach give the character count.
+  while (ReadLine<true>(fileBytes, last, SIZE_MAX)) {
+  }
 
-  // The rejoined text: every line followed by CR LF.
+  // The rejoined text: every line followed by CR LF. Only the line breaks
+  // are looked for here.
   ResultListParse result;
   result.Text.reserve(fileBytes.size() + fileBytes.size() / 16 + 2);
   ResultLine line;
-  while (NextResultLine(fileBytes, line)) {
+  while (ReadLine<false>(fileBytes, line, SIZE_MAX)) {
     result.Text.append(fileBytes.data() + line.Begin, line.Length);
     result.Text.append("\r\n", 2);
   }
-  result.ResultCharKinds.assign(static_cast<size_t>(line.NextOffset), 0);
+  result.ResultCharKinds.assign(static_cast<size_t>(last.NextOffset), 0);
   uint8_t* kinds = result.ResultCharKinds.data();
   for (const SearchHit& hit : found.Hits) {
     std::fill(kinds + hit.TitleStart, kinds + hit.TitleEnd + 1, CharKindTitle);
@@ -295,7 +414,7 @@ std::string ReadableResultText(std::string_view fileBytes, int fileNameBlankLine
   std::vector<Replacement> replacements;
   ResultLine titleLine;
   size_t titleMarker = 0;
-  const bool found = ScanHitLines(
+  const bool found = ScanHitLines<false>(
       fileBytes, fileNameBlankLineNext, fileNameSpaceFromEnd,
       [&](const ResultLine& line, size_t marker) {
         titleLine = line;

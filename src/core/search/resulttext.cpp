@@ -7,12 +7,23 @@ TResultText::TResultText(std::string bytes) : bytes_(std::move(bytes)) {
   if (bytes_.size() > MaxResultTextBytes) bytes_.resize(MaxResultTextBytes);
   ResultLine piece;
   int count = 0;
+  const size_t n = bytes_.size();
+  auto isBreak = [this](size_t i) { return bytes_[i] == '\n' || bytes_[i] == '\r'; };
   while (true) {
     if (count % PiecesPerMark == 0) {
       marks_.push_back(Mark{static_cast<uint32_t>(piece.Next), piece.NextOffset});
     }
     if (!NextResultLine(bytes_, piece, MaxPieceBytes)) break;
     ++count;
+    // Empty lines up to the next mark are only counted: a file of millions
+    // of them is indexed without reading each as a piece.
+    while (count % PiecesPerMark != 0 && piece.Next < n && isBreak(piece.Next)) {
+      const bool crlf =
+          bytes_[piece.Next] == '\r' && piece.Next + 1 < n && bytes_[piece.Next + 1] == '\n';
+      piece.Next += crlf ? 2 : 1;
+      piece.NextOffset += 2;
+      ++count;
+    }
   }
   // The mark pushed for the piece that did not come is dropped.
   if (count % PiecesPerMark == 0) marks_.pop_back();

@@ -488,14 +488,35 @@ void TWordFinder::Impl::FindRegexes(std::string_view text, std::vector<TByteRang
       return;
     }
     offsets.clear();
+    auto mark = [&](size_t from, size_t length) {
+      if (offsets.empty()) byteOffsets();
+      out.push_back({offsets[from], offsets[from + length]});
+    };
     for (const RegexWord& r : regexes) {
-      if (r.first && run.find(r.first) == std::wstring::npos) continue;
-      for (auto m = std::wsregex_iterator(run.begin(), run.end(), r.regex);
-           m != std::wsregex_iterator(); ++m) {
-        if (m->length(0) == 0) continue;
-        if (offsets.empty()) byteOffsets();
-        const auto from = static_cast<size_t>(m->position(0));
-        out.push_back({offsets[from], offsets[from + static_cast<size_t>(m->length(0))]});
+      if (!r.first) {
+        for (auto m = std::wsregex_iterator(run.begin(), run.end(), r.regex);
+             m != std::wsregex_iterator(); ++m) {
+          if (m->length(0) > 0)
+            mark(static_cast<size_t>(m->position(0)), static_cast<size_t>(m->length(0)));
+        }
+        continue;
+      }
+      // Every match begins with the pattern's first character: the engine
+      // is started only where that stands, and asked for a match that begins
+      // there (seeing the character before it, for "^" and word edges).
+      size_t at = run.find(r.first);
+      while (at != std::wstring::npos) {
+        std::wsmatch m;
+        auto flags = std::regex_constants::match_continuous;
+        if (at > 0) flags |= std::regex_constants::match_prev_avail;
+        const auto from = run.cbegin() + static_cast<std::ptrdiff_t>(at);
+        if (std::regex_search(from, run.cend(), m, r.regex, flags) && m.length(0) > 0) {
+          const auto length = static_cast<size_t>(m.length(0));
+          mark(at, length);
+          at = run.find(r.first, at + length);
+        } else {
+          at = run.find(r.first, at + 1);
+        }
       }
     }
   };
@@ -530,6 +551,10 @@ void TWordFinder::Impl::FindRegexes(std::string_view text, std::vector<TByteRang
 
 std::vector<TByteRange> TWordFinder::Find(std::string_view text) const {
   std::vector<TByteRange> found;
+  // Room for one occurrence in every eight bytes, which common words in a
+  // long text come near: growing the list would copy it into fresh memory
+  // time after time, while room never used is never touched.
+  found.reserve(text.size() / 8 + 4);
   const Impl& d = *impl_;
   if (!d.patterns.empty()) {
     const auto* s = reinterpret_cast<const uchar*>(text.data());
@@ -567,16 +592,18 @@ std::vector<TByteRange> TWordFinder::Find(std::string_view text) const {
     std::sort(found.begin(), found.end(), [](const TByteRange& a, const TByteRange& b) {
     return a.Start != b.Start ? a.Start < b.Start : a.End > b.End;
   });
-  std::vector<TByteRange> merged;
-  merged.reserve(found.size());
+  // Merged in place: a second list as long as the first would be as much
+  // fresh memory again.
+  size_t kept = 0;
   for (const TByteRange& r : found) {
     if (r.End <= r.Start) continue;
-    if (!merged.empty() && r.Start < merged.back().End)
-      merged.back().End = std::max(merged.back().End, r.End);
+    if (kept > 0 && r.Start < found[kept - 1].End)
+      found[kept - 1].End = std::max(found[kept - 1].End, r.End);
     else
-      merged.push_back(r);
+      found[kept++] = r;
   }
-  return merged;
+  found.resize(kept);
+  return found;
 }
 
 std::vector<TByteRange> FindSearchWords(std::string_view text,

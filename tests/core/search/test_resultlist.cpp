@@ -214,6 +214,23 @@ TEST(ResultList, LastTwoLinesAreNeverExamined) {
   parse = ParseResultText(Join({"h", "x", "1. t (score: 1)", ""}, "\n"), 2, 2);
   EXPECT_TRUE(parse.Found);
   EXPECT_TRUE(parse.Hits.empty());
+
+  // The same in every line break style; a "1. " inside a line does not start
+  // the list, and a file-name line among the last two lines is never taken.
+  for (const std::string lineBreak : {"\n", "\r\n", "\r"}) {
+    for (const bool lastTwo : {false, true}) {
+      std::vector<std::string> lines = {"h", "x1. no (score: 1)", "1. t (score: 1)",
+                                        "/p (1 bytes)", ""};
+      if (!lastTwo) lines.push_back("");
+      const std::string text = Join(lines, lineBreak);
+      for (const ResultHitList& found :
+           {FindResultHits(text, 1, 2), ResultHitList{ParseResultText(text, 1, 2).Hits, true}}) {
+        ASSERT_EQ(found.Hits.size(), 1u) << text;
+        EXPECT_EQ(found.Hits[0].Title, "1. t");
+        EXPECT_EQ(found.Hits[0].Uri, lastTwo ? "" : "/p");
+      }
+    }
+  }
 }
 
 TEST(ResultList, BlankLinesAfterTheFileName) {

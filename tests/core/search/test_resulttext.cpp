@@ -37,6 +37,10 @@ TEST(ResultText, PiecesOfEveryShape) {
       {"exactly one piece long", std::string(TResultText::MaxPieceBytes, 'q') + "\nz", 2},
       {"lone lead byte at the end", "ab\n\x8a", 2},
       {"lead byte before a break", "a\x8a\nb\x8a\r\n", 2},
+      // Double-byte and half-width characters across every eight-byte word.
+      {"mixed lines", Repeat("abcdefg" + kanji + "\xb1x\r\n", 50) + "a\x8a", 51},
+      {"a character cut at the limit after ASCII",
+       std::string(TResultText::MaxPieceBytes - 1, 'q') + kanji + "\n", 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

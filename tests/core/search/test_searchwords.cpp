@@ -113,6 +113,9 @@ TEST(SearchWords, OccurrencesInShiftJisText) {
        "新しい[インタフェース]と[インターフェイス]"},
       {"/^LIN\\w+/ /^a\\D/", "Linux linuxes LIN ab a1", "[Linux] [linuxes] LIN [ab] a1"},
       {"/[/", "anything", "anything"},  // not a regular expression the engine reads
+      // Tried only where the first character stands, seeing the one before.
+      {"/^会議/", "会議は会議", "[会議]は会議"},
+      {"/イン[タテ]/", "イスのインテリア", "イスの[インテ]リア"},
       // Overlapping words merge; a word that is absent marks nothing.
       {"東京 東京都 absent", "東京都へ", "[東京都]へ"},
       {"not linux", "linux", "linux"},
