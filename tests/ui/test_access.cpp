@@ -77,6 +77,8 @@ QString Replay(QObject* view) {
   return text;
 }
 
+std::string Sjis(const QString& text) { return QStringToSjisLossy(text); }
+
 QString AllText(QAccessibleTextInterface* text) { return text->text(0, text->characterCount()); }
 
 // The lines of the text a reader reads line by line, as Orca does.
@@ -218,6 +220,19 @@ void TestAccess::runPageAnnouncesOutput() {
   QVERIFY(reader->textAtOffset(at + 1, QAccessible::LineBoundary, &start, &end)
               .startsWith(QStringLiteral("二行目")));
   QCOMPARE(start, at);
+
+  // Output that comes in one go, appended or inserted, is one event.
+  TBigView* view = window.edtProcess;
+  view->Clear();
+  events.clear();
+  view->AppendLine("end");
+  view->InsertLine(0, Sjis(QStringLiteral("索引 1")));
+  view->InsertLine(1, Sjis(QStringLiteral("索引 2")));
+  view->AppendLine("");
+  QTRY_COMPARE(Replay(view), QStringLiteral("索引 1\n索引 2\nend\n"));
+  QCOMPARE(std::count_if(events.begin(), events.end(), [&](const Seen& seen) {
+             return seen.type == QAccessible::TextInserted;
+           }), 1);
 }
 
 QTEST_MAIN(TestAccess)

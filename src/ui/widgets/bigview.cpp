@@ -136,7 +136,7 @@ void TBigView::NoteLineAdded(const std::string& line) {
 void TBigView::AppendLine(std::string_view line) {
   lines_.emplace_back(line);
   NoteLineAdded(lines_.back());
-  if (QAccessible::isActive()) AccessAppended(LineCount() - 1);
+  if (QAccessible::isActive()) AccessInserted(LineCount() - 1);
 }
 
 void TBigView::InsertLine(int index, std::string_view line) {
@@ -145,14 +145,11 @@ void TBigView::InsertLine(int index, std::string_view line) {
     AppendLine(line);
     return;
   }
-  if (QAccessible::isActive()) SendPendingInsert();  // the lines before come first
+  const bool reader = QAccessible::isActive();
+  if (reader && !ExtendsPendingInsert(index)) SendPendingInsert();
   auto it = lines_.emplace(lines_.begin() + index, line);
   LinesChangedFrom(index);
-  if (QAccessible::isActive()) {
-    QAccessibleTextInsertEvent inserted(this, ReaderLineStart(index),
-                                        SjisToQString(*it) + QChar(u'\n'));
-    QAccessible::updateAccessibility(&inserted);
-  }
+  if (reader) AccessInserted(index);
   if (HasSelection() || selecting_) {
     if (anchor_.line >= index) ++anchor_.line;
     if (caret_.line >= index) ++caret_.line;

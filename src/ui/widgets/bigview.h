@@ -105,7 +105,10 @@ class TBigView : public QAbstractScrollArea, public IConsoleView {
   TextPos ReaderPos(int offset) const;
   QString ReaderLines(int first, int end) const;  // lines [first, end) joined by '\n'
   void LinesChangedFrom(int line);      // recount from there on
-  void AccessAppended(int line);        // queued, sent together shortly after
+  // New lines are announced together shortly after they come: a block of
+  // lines inserted one after another, or each where the block ends.
+  bool ExtendsPendingInsert(int index) const;
+  void AccessInserted(int line);        // after the line went in
   void SendPendingInsert();
   void AccessReplaced(int line, const QString& before);
   void AccessRemoved(int offset, const QString& removed);
@@ -125,7 +128,8 @@ class TBigView : public QAbstractScrollArea, public IConsoleView {
   QTimer autoScrollTimer_;
 
   mutable std::vector<int> lineStarts_;  // reader offsets of the first lines
-  int pendingInsert_ = -1;               // the first appended line not yet announced
+  int pendingFirst_ = -1;                // the lines [first, end) not yet announced
+  int pendingEnd_ = -1;
   QTimer accessTimer_;
 };
 

@@ -154,23 +154,37 @@ QString TBigView::ReaderLines(int first, int end) const {
   return text;
 }
 
-void TBigView::AccessAppended(int line) {
-  if (pendingInsert_ < 0) pendingInsert_ = line;
+bool TBigView::ExtendsPendingInsert(int index) const {
+  return pendingFirst_ >= 0 && index >= pendingFirst_ && index <= pendingEnd_;
+}
+
+void TBigView::AccessInserted(int line) {
+  if (ExtendsPendingInsert(line)) {
+    ++pendingEnd_;
+  } else {
+    SendPendingInsert();
+    pendingFirst_ = line;
+    pendingEnd_ = line + 1;
+  }
   if (!accessTimer_.isActive()) accessTimer_.start();
 }
 
 void TBigView::SendPendingInsert() {
   accessTimer_.stop();
-  if (pendingInsert_ < 0) return;
-  const int first = std::min(pendingInsert_, LineCount());
-  pendingInsert_ = -1;
-  if (first >= LineCount() || !QAccessible::isActive()) return;
-  // Lines after others come with the line break that now ends the line before.
-  QString text = ReaderLines(first, LineCount());
-  int at = 0;
-  if (first > 0) {
+  if (pendingFirst_ < 0) return;
+  const int first = std::min(pendingFirst_, LineCount());
+  const int end = std::min(pendingEnd_, LineCount());
+  pendingFirst_ = pendingEnd_ = -1;
+  if (first >= end || !QAccessible::isActive()) return;
+  // Lines before others bring their own line breaks; lines at the end come
+  // with the break that now ends the line before them.
+  QString text = ReaderLines(first, end);
+  int at = ReaderLineStart(first);
+  if (end < LineCount()) {
+    text += QChar(u'\n');
+  } else if (first > 0) {
     text.prepend(QChar(u'\n'));
-    at = ReaderLineStart(first) - 1;
+    --at;
   }
   QAccessibleTextInsertEvent event(this, at, text);
   QAccessible::updateAccessibility(&event);
