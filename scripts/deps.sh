@@ -8,7 +8,7 @@
 TAVIREL_PACKAGES=(
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-translations-l10n libgl-dev
   namazu2 namazu2-index-tools libnkf-perl libtext-kakasi-perl nkf
   locales xvfb xauth fonts-noto-cjk
   desktop-file-utils appstream dpkg-dev

@@ -110,6 +110,7 @@ class TestMainDocs : public QObject {
   void searchWordsMarkedInHits();
   void indexFoldersCheckedBeforeSearch_data();
   void indexFoldersCheckedBeforeSearch();
+  void focusGoesStraightToTheView();
 
  private:
   QString Doc(const QString& name) const { return dir_->filePath(QStringLiteral("docs/") + name); }
@@ -1036,6 +1037,31 @@ void TestMainDocs::indexFoldersCheckedBeforeSearch() {
   if (!expected.isEmpty()) QVERIFY2(status.contains(expected), qPrintable(status));
   QVERIFY2(window.cboIndexDir->toolTip().contains(QStringLiteral("文書 2 件")),
            qPrintable(window.cboIndexDir->toolTip()));
+  window.close();
+}
+
+// Opening a hit and going back to the list move the focus from one view to
+// the other and nowhere else, so a screen reader announces only the view,
+// by its name.
+void TestMainDocs::focusGoesStraightToTheView() {
+  WriteSettings("[Text]\r\nConvert=None\r\nDecodeHeader=0\r\n");
+  TfrmMain window;
+  window.show();
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+  ShowHits(window, {QStringLiteral("README")});
+  window.edtResult->setFocus();
+  QTRY_COMPARE(QApplication::focusWidget(), window.edtResult);
+  QList<QWidget*> focused;
+  auto record = connect(qApp, &QApplication::focusChanged,
+                        [&](QWidget*, QWidget* now) { focused << now; });
+  window.OpenHit(0);
+  QCOMPARE(window.pge->currentWidget(), window.tabTextDoc);
+  emit window.edtTextContents->ResultListRequested();
+  disconnect(record);
+  QCOMPARE(focused, (QList<QWidget*>{window.edtTextContents, window.edtResult}));
+  QCOMPARE(window.edtResult->accessibleName(), QStringLiteral("検索結果"));
+  QCOMPARE(window.edtTextContents->accessibleName(), QStringLiteral("テキスト文書"));
+  QCOMPARE(window.WebBrowser1->accessibleName(), QStringLiteral("HTML文書"));
   window.close();
 }
 

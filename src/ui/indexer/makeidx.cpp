@@ -132,6 +132,7 @@ void TfrmMakeIndex::BuildPages() {
     note->setWordWrap(true);
     tvFolder = Named(new TShellTreeViewS(tabTargetDir), "tvFolder");
     tvFolder->SetCheckboxes(true);
+    tvFolder->setAccessibleName(QStringLiteral("文書ディレクトリ"));
     edtTargetDirectories = Named(new QPlainTextEdit(tabTargetDir), "edtTargetDirectories");
     edtTargetDirectories->setToolTip(
         QStringLiteral("複数ディレクトリを指定するときは改行で区切ります"));
@@ -346,6 +347,7 @@ void TfrmMakeIndex::BuildPages() {
   tabProcess = Named(new QWidget(this), "tabProcess");
   {
     edtCommandLine = Named(new QLineEdit(tabProcess), "edtCommandLine");
+    edtCommandLine->setAccessibleName(QStringLiteral("コマンドライン"));
     btnRunMknmz = NewButton(tabProcess, "btnRunMknmz", QStringLiteral("実行"));
     lblProgress = Named(new QLabel(tabProcess), "lblProgress");
     lblProgress->setMinimumWidth(80);
@@ -362,6 +364,7 @@ void TfrmMakeIndex::BuildPages() {
     lblRunStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblRunStatus->hide();
     edtProcess = Named(new TBigView(tabProcess), "edtProcess");
+    edtProcess->setAccessibleName(QStringLiteral("実行画面"));
     QFont font(QStringLiteral("ＭＳ ゴシック"));
     font.setPixelSize(12);
     font.setStyleHint(QFont::TypeWriter);

@@ -22,6 +22,7 @@ void TfrmWindow::FormCreate() {
 
   edt = new TBigView(this);
   edt->setObjectName(QStringLiteral("edt"));
+  edt->setAccessibleName(windowTitle());
   QFont font(QStringLiteral("ＭＳ ゴシック"));
   font.setPixelSize(12);
   font.setStyleHint(QFont::TypeWriter);

@@ -103,6 +103,9 @@ THtmlView::THtmlView(QWidget* parent) : QTextBrowser(parent) {
   setObjectName(QStringLiteral("WebBrowser1"));
   setOpenLinks(false);
   setOpenExternalLinks(false);
+  // A caret the arrow keys move, so that a screen reader follows the reading;
+  // Tab goes from link to link and Enter follows one.
+  setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
   connect(this, &QTextBrowser::anchorClicked, this, &THtmlView::FollowLink);
 }
 

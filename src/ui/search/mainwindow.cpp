@@ -636,8 +636,7 @@ void TfrmMain::RunSearch(const std::string& formula) {
   hitOpenedFromList_ = false;
   const bool external = ResultsInExternalBrowser(Settings);
   if (!external) {
-    pge->setCurrentWidget(tabResult);
-    edtResult->setFocus();
+    ShowPage(tabResult, edtResult);
     edtResult->ClearResults();
     edtResult->SetMessageText(SjisToQString(SearchingText));
   }
@@ -727,8 +726,7 @@ void TfrmMain::RunSearch(const std::string& formula) {
     SetPageTitle(ResultPageTitle);
     ShowInBrowser(ResultFilePath);
   } else {
-    pge->setCurrentWidget(tabResult);
-    edtResult->setFocus();
+    ShowPage(tabResult, edtResult);
     pgeChange();
     searchWords_ = ExtractSearchWords(formula);
     edtResult->SetSearchWords(searchWords_);
@@ -966,8 +964,7 @@ void TfrmMain::OpenHitAsText(int index) {
   edtTextContents->ClearHighlights();
   edtTextContents->clear();
   edtTextContents->SetDocumentPath(CurrentDocumentPath);
-  pge->setCurrentWidget(tabTextDoc);
-  edtTextContents->setFocus();
+  ShowPage(tabTextDoc, edtTextContents);
   pgeChange();
 
   const TTextOptions options =
@@ -1001,7 +998,7 @@ void TfrmMain::OpenHitAsHTML(int index) {
     case TBrowserRoute::Internal:
       // The tab first: a navigation inside the HTML tab follows the rules of
       // WebBrowser1BeforeNavigate2. The fragment takes the view to its anchor.
-      pge->setCurrentWidget(tabHTMLDoc);
+      ShowPage(tabHTMLDoc, WebBrowser1);
       WebBrowser1->SetTag(1);
       markPageWords_ = true;
       if (!WebBrowser1->Navigate(CurrentDocumentPath)) markPageWords_ = pageTitled_ = false;
@@ -1155,7 +1152,7 @@ void TfrmMain::edtTextContentsOpenInBrowser() {
   WebBrowser1->SetTag(1);
   markPageWords_ = true;  // the hit shown in the text view
   if (!WebBrowser1->Navigate(CurrentDocumentPath)) markPageWords_ = false;
-  pge->setCurrentWidget(tabHTMLDoc);
+  ShowPage(tabHTMLDoc, WebBrowser1);
   pgeChange();
 }
 
@@ -1166,9 +1163,16 @@ void TfrmMain::edtTextContentsOpenWithApplication() {
 
 void TfrmMain::edtTextContentsBackToResult() {
   ShowCurrentHitInList();
-  pge->setCurrentWidget(tabResult);
-  edtResult->setFocus();
+  ShowPage(tabResult, edtResult);
   pgeChange();
+}
+
+void TfrmMain::ShowPage(QWidget* page, QWidget* view) {
+  // A page that hides with the focus on it hands the focus on to the next
+  // control of the window for a moment.
+  view->setFocus();
+  pge->setCurrentWidget(page);
+  view->setFocus();
 }
 
 void TfrmMain::ShowCurrentHitInList() {

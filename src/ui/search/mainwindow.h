@@ -286,6 +286,9 @@ class TfrmMain : public QMainWindow {
   // Adds the text as the newest recent directory and to the box's list.
   void AddToRecentDirectories(const std::string& text);
   void ShowCurrentHitInList();
+  // Shows `page` with the focus on `view`, which takes it before the page
+  // changes so that it goes straight there.
+  void ShowPage(QWidget* page, QWidget* view);
   // The index directories of the box as they are now, looked at; the box's
   // tooltip says what each one holds.
   TIndexDirectoryCheck CheckIndexField();

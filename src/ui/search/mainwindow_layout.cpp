@@ -153,6 +153,7 @@ void TfrmMain::CreateControls() {
   resultLayout->setContentsMargins(0, 0, 0, 0);
   edtResult = new TResultView(tabResult);
   edtResult->setObjectName(QStringLiteral("edtResult"));
+  edtResult->setAccessibleName(QStringLiteral("検索結果"));
   resultLayout->addWidget(edtResult);
   pge->addTab(tabResult, QStringLiteral("検索結果(&1)"));
 
@@ -196,6 +197,7 @@ void TfrmMain::CreateControls() {
   titleRow(textLayout, {pnlSubject, btnPrevious, btnNext});
   edtTextContents = new TTextView(tabTextDoc);
   edtTextContents->setContextMenuPolicy(Qt::CustomContextMenu);
+  edtTextContents->setAccessibleName(QStringLiteral("テキスト文書"));
   textLayout->addWidget(edtTextContents, 1);
   pge->addTab(tabTextDoc, QStringLiteral("テキスト文書(&2)"));
 
@@ -208,6 +210,7 @@ void TfrmMain::CreateControls() {
   btnNextW = tabButton(tabHTMLDoc, "btnNextW", QStringLiteral("&>"));
   titleRow(htmlLayout, {pnlTitle, btnResult, btnPreviousW, btnNextW});
   WebBrowser1 = new THtmlView(tabHTMLDoc);
+  WebBrowser1->setAccessibleName(QStringLiteral("HTML文書"));
   htmlLayout->addWidget(WebBrowser1, 1);
   pge->addTab(tabHTMLDoc, QStringLiteral("HTML文書(&3)"));
 

@@ -19,6 +19,7 @@
 #include "core/search/hitnames.h"
 #include "core/search/searchcmd.h"
 #include "platform/platform.h"
+#include "ui/search/resultview_access.h"
 #include "ui/widgets/msgbox.h"
 #include "ui/widgets/qtcodec.h"
 
@@ -110,6 +111,7 @@ TResultView::TResultView(QWidget* parent) : QAbstractScrollArea(parent) {
     MarkCurrentHit(hits_.empty() ? -1 : FindHitAt(hits_, caret_));
   });
   UpdateScrollBar();
+  AttachResultViewAccessible(this);
 }
 
 TResultView::~TResultView() = default;
@@ -173,6 +175,7 @@ void TResultView::LoadText(std::string bytes, std::vector<SearchHit> hits, bool 
   colored_ = colored;
   wordMarks_ = std::move(marks);
   lastMouseCharPos_ = 0;
+  ResultViewTextReplaced(this);
   ResetView();
 }
 

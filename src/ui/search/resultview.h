@@ -93,6 +93,8 @@ class TResultView : public QAbstractScrollArea {
   void MarkCurrentHit(int index);
 
   int32_t CaretOffset() const { return caret_; }
+  int32_t AnchorOffset() const { return anchor_; }
+  const TResultText& ResultText() const { return text_; }
   void SetCaretOffset(int32_t offset);       // nothing selected; scrolled into view
   void JumpToNextHit(int32_t offset);
   void JumpToPreviousHit(int32_t offset);

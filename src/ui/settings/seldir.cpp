@@ -25,6 +25,7 @@ TfrmSelectDir::TfrmSelectDir(QWidget* parent) : QDialog(parent) {
   lblMessage->setObjectName(QStringLiteral("lblMessage"));
   tvFolder = new TShellTreeViewS(this);
   tvFolder->setObjectName(QStringLiteral("tvFolder"));
+  tvFolder->setAccessibleName(QStringLiteral("インデックスの存在するディレクトリ"));
   tvFolder->SetCheckboxes(true);
   tvFolder->setMinimumSize(380, 220);
   btnClear = new QPushButton(QStringLiteral("クリア(&L)"), this);

@@ -1,5 +1,6 @@
 #include "ui/widgets/bigview.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetricsF>
@@ -120,6 +121,7 @@ TBigView::TBigView(QWidget* parent) : QAbstractScrollArea(parent) {
   connect(&autoScrollTimer_, &QTimer::timeout, this, &TBigView::AutoScroll);
   UpdateMetrics();
   UpdateScrollBars();
+  AttachAccessible();
 }
 
 TBigView::~TBigView() = default;
@@ -134,11 +136,20 @@ void TBigView::NoteLineAdded(const std::string& line) {
 void TBigView::AppendLine(std::string_view line) {
   lines_.emplace_back(line);
   NoteLineAdded(lines_.back());
+  if (QAccessible::isActive()) AccessInserted(LineCount() - 1);
 }
 
 void TBigView::InsertLine(int index, std::string_view line) {
   index = std::clamp(index, 0, LineCount());
+  if (index == LineCount()) {
+    AppendLine(line);
+    return;
+  }
+  const bool reader = QAccessible::isActive();
+  if (reader && !ExtendsPendingInsert(index)) SendPendingInsert();
   auto it = lines_.emplace(lines_.begin() + index, line);
+  LinesChangedFrom(index);
+  if (reader) AccessInserted(index);
   if (HasSelection() || selecting_) {
     if (anchor_.line >= index) ++anchor_.line;
     if (caret_.line >= index) ++caret_.line;
@@ -148,7 +159,14 @@ void TBigView::InsertLine(int index, std::string_view line) {
 
 void TBigView::ReplaceLine(int index, std::string_view line) {
   if (index < 0 || index >= LineCount()) return;
+  QString before;
+  if (QAccessible::isActive()) {
+    SendPendingInsert();
+    before = SjisToQString(lines_[static_cast<size_t>(index)]);
+  }
   lines_[static_cast<size_t>(index)] = std::string(line);
+  LinesChangedFrom(index);
+  if (QAccessible::isActive()) AccessReplaced(index, before);
   anchor_ = ClampPos(anchor_);
   caret_ = ClampPos(caret_);
   NoteLineAdded(lines_[static_cast<size_t>(index)]);
@@ -156,7 +174,19 @@ void TBigView::ReplaceLine(int index, std::string_view line) {
 
 void TBigView::DeleteLine(int index) {
   if (index < 0 || index >= LineCount()) return;
+  int removedAt = 0;
+  QString removed;
+  if (QAccessible::isActive()) {
+    SendPendingInsert();
+    // The line and the break after it, or before it for the last line.
+    const bool last = index == LineCount() - 1;
+    removedAt = last && index > 0 ? ReaderLineStart(index) - 1 : ReaderLineStart(index);
+    removed = SjisToQString(lines_[static_cast<size_t>(index)]);
+    if (LineCount() > 1) removed = last ? QChar(u'\n') + removed : removed + QChar(u'\n');
+  }
   lines_.erase(lines_.begin() + index);
+  LinesChangedFrom(index);
+  if (!removed.isEmpty()) AccessRemoved(removedAt, removed);
   if (anchor_.line > index) --anchor_.line;
   if (caret_.line > index) --caret_.line;
   anchor_ = ClampPos(anchor_);
@@ -166,12 +196,19 @@ void TBigView::DeleteLine(int index) {
 
 void TBigView::Clear() {
   bool hadSelection = HasSelection();
+  QString removed;
+  if (QAccessible::isActive()) {
+    SendPendingInsert();
+    removed = ReaderLines(0, LineCount());
+  }
   lines_.clear();
+  LinesChangedFrom(0);
   lines_.shrink_to_fit();
   maxColumns_ = 0;
   anchor_ = caret_ = TextPos{};
   selecting_ = false;
   UpdateScrollBars();
+  if (!removed.isEmpty()) AccessRemoved(0, removed);
   if (hadSelection) emit selectionChanged();
 }
 
@@ -315,6 +352,20 @@ TBigView::TextPos TBigView::ClampPos(TextPos pos) const {
   const std::string& line = lines_[static_cast<size_t>(pos.line)];
   pos.byte = std::clamp(pos.byte, 0, static_cast<int>(std::min<size_t>(line.size(), INT_MAX)));
   return pos;
+}
+
+QRect TBigView::CellRect(TextPos pos) const {
+  pos = ClampPos(pos);
+  const int row = pos.line - TopLine();
+  if (lines_.empty() || row < 0 || row > VisibleLineCount()) return {};
+  const std::string& line = lines_[static_cast<size_t>(pos.line)];
+  const size_t byte = static_cast<size_t>(pos.byte);
+  const int64_t column = ColumnOfByte(line, byte);
+  const int width = byte < line.size() ? CharAt(line, byte, column).width : 1;
+  return QRectF(kMargin + static_cast<qreal>(column) * columnWidth_ -
+                    horizontalScrollBar()->value(),
+                row * lineHeight_, width * columnWidth_, lineHeight_)
+      .toAlignedRect();
 }
 
 bool TBigView::HasSelection() const { return !lines_.empty() && anchor_ != caret_; }

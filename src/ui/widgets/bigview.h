@@ -94,6 +94,24 @@ class TBigView : public QAbstractScrollArea, public IConsoleView {
   void DragTo(const QPoint& point);
   void AutoScroll();
   TextPos ClampPos(TextPos pos) const;
+  QRect CellRect(TextPos pos) const;  // the character at pos, viewport coordinates
+
+  // What a screen reader reads (bigview_access.cpp): offsets of the text with
+  // one '\n' per line break, counted as far as a reader asks.
+  friend class BigViewText;
+  void AttachAccessible();
+  int ReaderLineStart(int line) const;  // LineCount() gives the length plus one
+  int ReaderOffset(TextPos pos) const;
+  TextPos ReaderPos(int offset) const;
+  QString ReaderLines(int first, int end) const;  // lines [first, end) joined by '\n'
+  void LinesChangedFrom(int line);      // recount from there on
+  // New lines are announced together shortly after they come: a block of
+  // lines inserted one after another, or each where the block ends.
+  bool ExtendsPendingInsert(int index) const;
+  void AccessInserted(int line);        // after the line went in
+  void SendPendingInsert();
+  void AccessReplaced(int line, const QString& before);
+  void AccessRemoved(int offset, const QString& removed);
 
   std::vector<std::string> lines_;
   int64_t maxColumns_ = 0;
@@ -108,6 +126,11 @@ class TBigView : public QAbstractScrollArea, public IConsoleView {
   bool selecting_ = false;
   QPoint lastDragPoint_;
   QTimer autoScrollTimer_;
+
+  mutable std::vector<int> lineStarts_;  // reader offsets of the first lines
+  int pendingFirst_ = -1;                // the lines [first, end) not yet announced
+  int pendingEnd_ = -1;
+  QTimer accessTimer_;
 };
 
 }  // namespace tavirel
