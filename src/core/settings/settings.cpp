@@ -120,31 +120,25 @@ constexpr SettingsKey Keys[] = {
     {"Command", "Usepnamazu", &S::Usepnamazu, "0", "0", 44},
 };
 
-// The table's indexes in the order a save writes the keys.
+// The table's indexes by place in a save; the keys a save leaves come first.
 constexpr auto SaveOrder = [] {
-  constexpr size_t keyCount = std::size(Keys);
-  size_t saved = 0;
-  for (const SettingsKey& k : Keys) saved += k.saveRank > 0 ? 1 : 0;
-  std::array<size_t, keyCount> order{};
-  for (size_t i = 0; i < keyCount; ++i) order[i] = i;
+  std::array<size_t, std::size(Keys)> order{};
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::sort(order.begin(), order.end(),
             [](size_t a, size_t b) { return Keys[a].saveRank < Keys[b].saveRank; });
-  struct Result {
-    std::array<size_t, keyCount> indexes;
-    size_t count;
-  };
-  return Result{order, saved};
+  return order;
 }();
 
-constexpr bool SaveRanksAreOneToCount() {
-  const size_t first = std::size(Keys) - SaveOrder.count;
-  for (size_t i = 0; i < std::size(Keys); ++i) {
-    const int rank = Keys[SaveOrder.indexes[i]].saveRank;
-    if (i < first ? rank != 0 : rank != static_cast<int>(i - first) + 1) return false;
+// The saved keys take the places 1, 2, 3, ... each once.
+constexpr bool SaveRanksAreDistinct() {
+  int expected = 1;
+  for (size_t index : SaveOrder) {
+    const int rank = Keys[index].saveRank;
+    if (rank != 0 && rank != expected++) return false;
   }
   return true;
 }
-static_assert(SaveRanksAreOneToCount(), "every saved key needs its own place in the save");
+static_assert(SaveRanksAreDistinct(), "every saved key needs its own place in the save");
 
 }  // namespace
 
@@ -320,8 +314,9 @@ void SaveSettings(TSettings& settings, const std::string& path) {
   TIniFile ini;
   if (!ini.LoadFromFile(path)) return;
 
-  for (size_t i = std::size(Keys) - SaveOrder.count; i < std::size(Keys); ++i) {
-    const SettingsKey& k = Keys[SaveOrder.indexes[i]];
+  for (size_t index : SaveOrder) {
+    const SettingsKey& k = Keys[index];
+    if (k.saveRank == 0) continue;
     switch (k.kind) {
       case KeyKind::Text:
         ini.WriteString(k.section, k.key, settings.*k.field);
