@@ -345,230 +345,185 @@ TBytePair SjisHalfKanaToJis(std::string_view text, size_t& position) {
 }
 
 // ---------------------------------------------------------------------------
-// From JIS
+// The conversions
+
+namespace {
+
+// Every converter is this one loop: `Step` converts what stands at `i` (one
+// character, one escape, or a lone byte), advances `i` past it and returns the
+// output cursor past what it wrote. A step reads no further than the end of
+// the text; one that finds the text cut off sets `i` to its size. `twoByte` is
+// the JIS mode: of the text read when converting from JIS, of the text
+// written when converting to it. `Ratio` is the most bytes a step writes per
+// input byte it consumes.
+template <size_t Ratio, auto Step>
+inline std::string ConvertLoop(std::string_view text, size_t expected) {
+  const uchar* s = Bytes(text);
+  const size_t n = text.size();
+  ChunkedOutput<Ratio> out(n, expected);
+  bool twoByte = false;
+  size_t i = 0;
+  while (i < n) {
+    const size_t limit = out.ChunkLimit(i);
+    uchar* o = out.Cursor();
+    while (i < limit) o = Step(s, n, i, o, twoByte);
+    out.Commit(o);
+  }
+  return out.Finish();
+}
 
 // In a JIS text an escape is ESC, a mode byte ('$' two-byte, '(' single-byte,
 // anything else keeps the mode) and one byte not looked at. The byte right
 // after an escape is always taken as text, even when it is ESC.
+//
+// With `i` at an ESC: takes the escape's mode and moves `i` to the byte after
+// it. False when the escape is cut off or nothing follows it; `i` is then at
+// the end.
+inline bool SkipJisEscape(const uchar* s, size_t n, size_t& i, bool& twoByte) {
+  if (n - i <= 3) {
+    i = n;
+    return false;
+  }
+  const uchar mode = s[i + 1];
+  if (mode == '$')
+    twoByte = true;
+  else if (mode == '(')
+    twoByte = false;
+  i += 3;
+  return true;
+}
+
+// Writes the escape into or out of the two-byte run when the mode changes.
+inline uchar* SwitchJisMode(uchar* o, bool& twoByte, bool wanted) {
+  if (twoByte == wanted) return o;
+  twoByte = wanted;
+  return wanted ? PutEscape(o, '$', 'B') : PutEscape(o, '(', 'J');
+}
+
+inline uchar* JisToSjisStep(const uchar* s, size_t n, size_t& i, uchar* o, bool& twoByte) {
+  if (s[i] == kEsc && !SkipJisEscape(s, n, i, twoByte)) return o;
+  const uchar c = s[i];
+  if (!twoByte) {
+    *o++ = c;
+    ++i;
+  } else if (i + 1 < n) {
+    o = PutPair(o, JisToSjisInline(c, s[i + 1]));
+    i += 2;
+  } else {
+    if (c < 0x80) *o++ = c;
+    ++i;
+  }
+  return o;
+}
+
+inline uchar* JisToEucStep(const uchar* s, size_t n, size_t& i, uchar* o, bool& twoByte) {
+  if (s[i] == kEsc && !SkipJisEscape(s, n, i, twoByte)) return o;
+  uchar c = s[i];
+  if (twoByte && c >= 0x21 && c <= 0x7E) c |= 0x80;
+  *o++ = c;
+  ++i;
+  return o;
+}
+
+inline uchar* EucToSjisStep(const uchar* s, size_t n, size_t& i, uchar* o, bool&) {
+  const uchar c = s[i];
+  if (c <= 0x80 || c == 0xFF) {
+    *o++ = c;
+    ++i;
+  } else if (i + 1 >= n) {  // lone lead byte at the end: dropped
+    ++i;
+  } else if (c == 0x8E) {   // half-width katakana stays one byte
+    *o++ = s[i + 1];
+    i += 2;
+  } else {
+    o = PutPair(o, JisToSjisInline(c & 0x7F, s[i + 1] & 0x7F));
+    i += 2;
+  }
+  return o;
+}
+
+inline uchar* SjisToEucStep(const uchar* s, size_t n, size_t& i, uchar* o, bool&) {
+  const uchar c = s[i];
+  if (c < 0x80) {
+    *o++ = c;
+    ++i;
+  } else if (IsHalfKana(c)) {
+    o[0] = 0x8E;
+    o[1] = c;
+    o += 2;
+    ++i;
+  } else if (i + 1 >= n) {  // lone lead byte at the end: dropped
+    ++i;
+  } else {
+    const TBytePair p = SjisToJisInline(c, s[i + 1]);
+    o[0] = p.first | 0x80;
+    o[1] = p.second | 0x80;
+    o += 2;
+    i += 2;
+  }
+  return o;
+}
+
+inline uchar* EucToJisStep(const uchar* s, size_t n, size_t& i, uchar* o, bool& twoByte) {
+  const uchar c = s[i];
+  if (c < 0x80) {  // line ends and all other single bytes alike
+    o = SwitchJisMode(o, twoByte, false);
+    *o++ = c;
+    ++i;
+  } else if (i + 1 >= n) {  // lone lead byte at the end: dropped
+    ++i;
+  } else {
+    o = SwitchJisMode(o, twoByte, true);
+    if (c == 0x8E) {
+      o = PutPair(o, EucKana(s, n, i));
+    } else {
+      o[0] = c & 0x7F;
+      o[1] = s[i + 1] & 0x7F;
+      o += 2;
+      i += 2;
+    }
+  }
+  return o;
+}
+
+inline uchar* SjisToJisStep(const uchar* s, size_t n, size_t& i, uchar* o, bool& twoByte) {
+  const uchar c = s[i];
+  if (c < 0x80) {
+    o = SwitchJisMode(o, twoByte, false);
+    *o++ = c;
+    ++i;
+  } else if (IsHalfKana(c)) {
+    o = SwitchJisMode(o, twoByte, true);
+    o = PutPair(o, SjisKana(s, n, i));
+  } else if (i + 1 >= n) {  // lone lead byte at the end: dropped
+    ++i;
+  } else {
+    o = SwitchJisMode(o, twoByte, true);
+    o = PutPair(o, SjisToJisInline(c, s[i + 1]));
+    i += 2;
+  }
+  return o;
+}
+
+}  // namespace
 
 std::string JisToSjis(std::string_view text) {
-  const uchar* s = Bytes(text);
-  const size_t n = text.size();
-  ChunkedOutput<1> out(n, n);
-  bool twoByte = false;
-  size_t i = 0;
-  while (i < n) {
-    const size_t limit = out.ChunkLimit(i);
-    uchar* o = out.Cursor();
-    while (i < limit) {
-      uchar c = s[i];
-      if (c == kEsc) {
-        if (n - i <= 3) {  // cut off, or nothing after it
-          i = n;
-          break;
-        }
-        const uchar mode = s[i + 1];
-        if (mode == '$')
-          twoByte = true;
-        else if (mode == '(')
-          twoByte = false;
-        i += 3;
-        c = s[i];
-      }
-      if (!twoByte) {
-        *o++ = c;
-        ++i;
-      } else if (i + 1 < n) {
-        o = PutPair(o, JisToSjisInline(c, s[i + 1]));
-        i += 2;
-      } else {
-        if (c < 0x80) *o++ = c;
-        ++i;
-      }
-    }
-    out.Commit(o);
-  }
-  return out.Finish();
+  return ConvertLoop<1, JisToSjisStep>(text, text.size());
 }
-
 std::string JisToEuc(std::string_view text) {
-  const uchar* s = Bytes(text);
-  const size_t n = text.size();
-  ChunkedOutput<1> out(n, n);
-  bool twoByte = false;
-  size_t i = 0;
-  while (i < n) {
-    const size_t limit = out.ChunkLimit(i);
-    uchar* o = out.Cursor();
-    while (i < limit) {
-      uchar c = s[i];
-      if (c == kEsc) {
-        if (n - i <= 3) {
-          i = n;
-          break;
-        }
-        const uchar mode = s[i + 1];
-        if (mode == '$')
-          twoByte = true;
-        else if (mode == '(')
-          twoByte = false;
-        i += 3;
-        c = s[i];
-      }
-      if (twoByte && c >= 0x21 && c <= 0x7E) c |= 0x80;
-      *o++ = c;
-      ++i;
-    }
-    out.Commit(o);
-  }
-  return out.Finish();
+  return ConvertLoop<1, JisToEucStep>(text, text.size());
 }
-
-// ---------------------------------------------------------------------------
-// Between EUC and Shift-JIS
-
 std::string EucToSjis(std::string_view text) {
-  const uchar* s = Bytes(text);
-  const size_t n = text.size();
-  ChunkedOutput<1> out(n, n);
-  size_t i = 0;
-  while (i < n) {
-    const size_t limit = out.ChunkLimit(i);
-    uchar* o = out.Cursor();
-    while (i < limit) {
-      const uchar c = s[i];
-      if (c <= 0x80 || c == 0xFF) {
-        *o++ = c;
-        ++i;
-      } else if (i + 1 >= n) {  // lone lead byte at the end: dropped
-        ++i;
-      } else if (c == 0x8E) {   // half-width katakana stays one byte
-        *o++ = s[i + 1];
-        i += 2;
-      } else {
-        o = PutPair(o, JisToSjisInline(c & 0x7F, s[i + 1] & 0x7F));
-        i += 2;
-      }
-    }
-    out.Commit(o);
-  }
-  return out.Finish();
+  return ConvertLoop<1, EucToSjisStep>(text, text.size());
 }
-
 std::string SjisToEuc(std::string_view text) {
-  const uchar* s = Bytes(text);
-  const size_t n = text.size();
-  ChunkedOutput<2> out(n, n + n / 16);
-  size_t i = 0;
-  while (i < n) {
-    const size_t limit = out.ChunkLimit(i);
-    uchar* o = out.Cursor();
-    while (i < limit) {
-      const uchar c = s[i];
-      if (c < 0x80) {
-        *o++ = c;
-        ++i;
-      } else if (IsHalfKana(c)) {
-        o[0] = 0x8E;
-        o[1] = c;
-        o += 2;
-        ++i;
-      } else if (i + 1 >= n) {  // lone lead byte at the end: dropped
-        ++i;
-      } else {
-        const TBytePair p = SjisToJisInline(c, s[i + 1]);
-        o[0] = p.first | 0x80;
-        o[1] = p.second | 0x80;
-        o += 2;
-        i += 2;
-      }
-    }
-    out.Commit(o);
-  }
-  return out.Finish();
+  return ConvertLoop<2, SjisToEucStep>(text, text.size() + text.size() / 16);
 }
-
-// ---------------------------------------------------------------------------
-// To JIS
-
 std::string EucToJis(std::string_view text) {
-  const uchar* s = Bytes(text);
-  const size_t n = text.size();
-  ChunkedOutput<4> out(n, n + n / 8);
-  bool twoByte = false;
-  size_t i = 0;
-  while (i < n) {
-    const size_t limit = out.ChunkLimit(i);
-    uchar* o = out.Cursor();
-    while (i < limit) {
-      const uchar c = s[i];
-      if (c < 0x80) {  // line ends and all other single bytes alike
-        if (twoByte) {
-          o = PutEscape(o, '(', 'J');
-          twoByte = false;
-        }
-        *o++ = c;
-        ++i;
-      } else if (i + 1 >= n) {  // lone lead byte at the end: dropped
-        ++i;
-      } else {
-        if (!twoByte) {
-          o = PutEscape(o, '$', 'B');
-          twoByte = true;
-        }
-        if (c == 0x8E) {
-          o = PutPair(o, EucKana(s, n, i));
-        } else {
-          o[0] = c & 0x7F;
-          o[1] = s[i + 1] & 0x7F;
-          o += 2;
-          i += 2;
-        }
-      }
-    }
-    out.Commit(o);
-  }
-  return out.Finish();
+  return ConvertLoop<4, EucToJisStep>(text, text.size() + text.size() / 8);
 }
-
 std::string SjisToJis(std::string_view text) {
-  const uchar* s = Bytes(text);
-  const size_t n = text.size();
-  ChunkedOutput<5> out(n, n + n / 8);
-  bool twoByte = false;
-  size_t i = 0;
-  while (i < n) {
-    const size_t limit = out.ChunkLimit(i);
-    uchar* o = out.Cursor();
-    while (i < limit) {
-      const uchar c = s[i];
-      if (c < 0x80) {
-        if (twoByte) {
-          o = PutEscape(o, '(', 'J');
-          twoByte = false;
-        }
-        *o++ = c;
-        ++i;
-      } else if (IsHalfKana(c)) {
-        if (!twoByte) {
-          o = PutEscape(o, '$', 'B');
-          twoByte = true;
-        }
-        o = PutPair(o, SjisKana(s, n, i));
-      } else if (i + 1 >= n) {  // lone lead byte at the end: dropped
-        ++i;
-      } else {
-        if (!twoByte) {
-          o = PutEscape(o, '$', 'B');
-          twoByte = true;
-        }
-        o = PutPair(o, SjisToJisInline(c, s[i + 1]));
-        i += 2;
-      }
-    }
-    out.Commit(o);
-  }
-  return out.Finish();
+  return ConvertLoop<5, SjisToJisStep>(text, text.size() + text.size() / 8);
 }
 
 // ---------------------------------------------------------------------------

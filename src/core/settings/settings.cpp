@@ -3,6 +3,9 @@
 #include "core/settings/settings.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <iterator>
 #include <string_view>
 
 #include "platform/platform.h"
@@ -37,6 +40,105 @@ constexpr bool IsOs40 = false;
 std::string Key(std::string_view base, size_t number) {
   return std::string(base) + std::to_string(number);
 }
+
+// What a key holds beyond its own text.
+enum class KeyKind : uint8_t {
+  Text,            // one value
+  DirectoryCount,  // followed by "Directory1".."DirectoryN"
+  HistoryCount,    // followed by "History1".."HistoryN"
+};
+
+// One key of the settings file. `field` is null for a key that only a new
+// file gets and the program never reads. `saveRank` is the key's place in a
+// save (keys missing from the file are appended in that order); 0 for a key a
+// save leaves as it is.
+struct SettingsKey {
+  std::string_view section;
+  std::string_view key;
+  std::string TSettings::*field;
+  std::string_view written;   // what a new file holds
+  std::string_view fallback;  // what a load takes when the key is missing
+  int saveRank;
+  KeyKind kind = KeyKind::Text;
+};
+
+using S = TSettings;
+
+// Every key, in the order a new file holds them.
+constexpr SettingsKey Keys[] = {
+    {"Window", "SavePosition", &S::SavePosition, "0", "0", 1},
+    {"Window", "ScreenType", &S::ScreenType, "Normal", "Normal", 5},
+    {"Window", "StayOnTop", &S::StayOnTop, "0", "0", 2},
+    {"Window", "ShowIndexDir", &S::ShowIndexDir, "1", "1", 3},
+    {"Window", "ShowStatusBar", &S::ShowStatusBar, "1", "1", 4},
+    {"Window", "HideSearchButton", nullptr, "0", "", 0},
+    {"Window", "ShowExplanation", &S::ShowExplanation, IsOs40 ? "0" : "1", "1", 6},
+    {"Search", "DirectoryCount", &S::DirectoryCount, "1", "1", 7, KeyKind::DirectoryCount},
+    {"Search", "FormulaHistoryCount", &S::FormulaHistoryCount, "10", "10", 8,
+     KeyKind::HistoryCount},
+    {"Search", "Sort", &S::Sort, "None", "None", 9},
+    {"Search", "SortDirection", &S::SortDirection, "None", "Descending", 0},
+    {"Search", "ShowContents", &S::ShowContents, "1", "1", 10},
+    {"Search", "ListCount", &S::ListCount, "20", "20", 11},
+    {"Search", "UseNamazurc", &S::UseNamazurc, "0", "0", 12},
+    {"Search", "NamazurcPath", &S::NamazurcPath, DefaultNamazurcPath, DefaultNamazurcPath, 13},
+    {"Search", "SetIndexInNamazurc", &S::SetIndexInNamazurc, "0", "0", 14},
+    {"Search", "RelativePath", &S::RelativePath, "0", "0", 15},
+    {"Result", "SearchOnChangeSettings", &S::SearchOnChangeSettings, "0", "0", 17},
+    {"Result", "ConfirmCommandLine", &S::ConfirmCommandLine, "0", "0", 18},
+    {"Result", "ResultUseTempDir", &S::ResultUseTempDir, "1", "1", 19},
+    {"Result", "FontNameResult", &S::FontNameResult, DefaultFontNameResult,
+     DefaultFontNameResult, 20},
+    {"Result", "FontSizeResult", &S::FontSizeResult, "9", "9", 21},
+    {"Result", "FontBoldResult", &S::FontBoldResult, "0", "0", 22},
+    {"Result", "FontNameText", &S::FontNameText, DefaultFontNameText, DefaultFontNameText, 23},
+    {"Result", "FontSizeText", &S::FontSizeText, "9", "9", 24},
+    {"Result", "FontBoldText", &S::FontBoldText, "0", "0", 25},
+    {"Result", "Color", &S::Color, "1", "1", 26},
+    {"Result", "DisplayTo", &S::ResultDisplayTo, "Text", "Text", 16},
+    {"Result", "FileNameBlankLineNext", &S::FileNameBlankLineNext, "2", "2", 27},
+    {"Result", "FileNameSpaceFromEnd", &S::FileNameSpaceFromEnd, "2", "2", 28},
+    {"Result", "UseDriveConstantsWebBrowser", &S::UseDriveConstantsWebBrowser, "0", "0", 29},
+    {"Text", "Convert", &S::Convert, "ToSJIS", "ToSJIS", 30},
+    {"Text", "DecodeHeader", &S::DecodeHeader, "1", "1", 31},
+    {"Document", "HowToOpen", &S::HowToOpen, "Define", "Define", 32},
+    {"Edit", "CopyDefFileName", nullptr, "", "", 0},
+    {"WebBrowser", "DisplayTo", &S::WebBrowserDisplayTo, IsOs40 ? "External" : "Internal",
+     "Internal", 33},
+    {"WebBrowser", "Type", &S::BrowserType, "NetscapeNavigator", "NetscapeNavigator", 34},
+    {"WebBrowser", "NavigatorPath", &S::NavigatorPath, DefaultNavigatorPath,
+     DefaultNavigatorPath, 35},
+    {"Mknmz", "ConfirmCommandLine", nullptr, "0", "", 0},
+    {"Mknmz", "ShowProcess", &S::ShowProcess, "Internal", "Internal", 36},
+    {"Command", "namazuPath", &S::namazuPath, DefaultNamazuPath, DefaultNamazuPath, 37},
+    {"Command", "mknmzPath", &S::mknmzPath, DefaultMknmzPath, DefaultMknmzPath, 38},
+    {"Command", "PerlPath", &S::PerlPath, DefaultPerlPathNew, DefaultPerlPathMissing, 39},
+    {"Command", "pnamazuPath", &S::pnamazuPath, DefaultPnamazuPath, DefaultPnamazuPath, 40},
+    {"Command", "namazuOption", &S::namazuOption, "", "", 41},
+    {"Command", "mknmzOption", &S::mknmzOption, DefaultMknmzOption, DefaultMknmzOption, 42},
+    {"Command", "NamazuVersion", &S::NamazuVersion, "2.0", "2.0", 43},
+    {"Command", "Usepnamazu", &S::Usepnamazu, "0", "0", 44},
+};
+
+// The table's indexes by place in a save; the keys a save leaves come first.
+constexpr auto SaveOrder = [] {
+  std::array<size_t, std::size(Keys)> order{};
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(),
+            [](size_t a, size_t b) { return Keys[a].saveRank < Keys[b].saveRank; });
+  return order;
+}();
+
+// The saved keys take the places 1, 2, 3, ... each once.
+constexpr bool SaveRanksAreDistinct() {
+  int expected = 1;
+  for (size_t index : SaveOrder) {
+    const int rank = Keys[index].saveRank;
+    if (rank != 0 && rank != expected++) return false;
+  }
+  return true;
+}
+static_assert(SaveRanksAreDistinct(), "every saved key needs its own place in the save");
 
 }  // namespace
 
@@ -108,64 +210,11 @@ bool ReadForRewrite(const std::string& path, TIniFile& ini) {
 }
 
 void WriteDefaults(TIniFile& ini) {
-  // Window
-  ini.WriteString("Window", "SavePosition", "0");
-  ini.WriteString("Window", "ScreenType", "Normal");
-  ini.WriteString("Window", "StayOnTop", "0");
-  ini.WriteString("Window", "ShowIndexDir", "1");
-  ini.WriteString("Window", "ShowStatusBar", "1");
-  ini.WriteString("Window", "HideSearchButton", "0");
-  ini.WriteString("Window", "ShowExplanation", IsOs40 ? "0" : "1");
-  // Search
-  ini.WriteString("Search", "DirectoryCount", "1");
-  ini.WriteString("Search", "Directory1", DefaultIndexDirectory);
-  ini.WriteString("Search", "FormulaHistoryCount", "10");
-  ini.WriteString("Search", "Sort", "None");
-  ini.WriteString("Search", "SortDirection", "None");
-  ini.WriteString("Search", "ShowContents", "1");
-  ini.WriteString("Search", "ListCount", "20");
-  ini.WriteString("Search", "UseNamazurc", "0");
-  ini.WriteString("Search", "NamazurcPath", DefaultNamazurcPath);
-  ini.WriteString("Search", "SetIndexInNamazurc", "0");
-  ini.WriteString("Search", "RelativePath", "0");
-  // Result
-  ini.WriteString("Result", "SearchOnChangeSettings", "0");
-  ini.WriteString("Result", "ConfirmCommandLine", "0");
-  ini.WriteString("Result", "ResultUseTempDir", "1");
-  ini.WriteString("Result", "FontNameResult", DefaultFontNameResult);
-  ini.WriteString("Result", "FontSizeResult", "9");
-  ini.WriteString("Result", "FontBoldResult", "0");
-  ini.WriteString("Result", "FontNameText", DefaultFontNameText);
-  ini.WriteString("Result", "FontSizeText", "9");
-  ini.WriteString("Result", "FontBoldText", "0");
-  ini.WriteString("Result", "Color", "1");
-  ini.WriteString("Result", "DisplayTo", "Text");
-  ini.WriteString("Result", "FileNameBlankLineNext", "2");
-  ini.WriteString("Result", "FileNameSpaceFromEnd", "2");
-  ini.WriteString("Result", "UseDriveConstantsWebBrowser", "0");
-  // Text
-  ini.WriteString("Text", "Convert", "ToSJIS");
-  ini.WriteString("Text", "DecodeHeader", "1");
-  // Document
-  ini.WriteString("Document", "HowToOpen", "Define");
-  // Edit
-  ini.WriteString("Edit", "CopyDefFileName", "");
-  // WebBrowser
-  ini.WriteString("WebBrowser", "DisplayTo", IsOs40 ? "External" : "Internal");
-  ini.WriteString("WebBrowser", "Type", "NetscapeNavigator");
-  ini.WriteString("WebBrowser", "NavigatorPath", DefaultNavigatorPath);
-  // Mknmz
-  ini.WriteString("Mknmz", "ConfirmCommandLine", "0");
-  ini.WriteString("Mknmz", "ShowProcess", "Internal");
-  // Command
-  ini.WriteString("Command", "namazuPath", DefaultNamazuPath);
-  ini.WriteString("Command", "mknmzPath", DefaultMknmzPath);
-  ini.WriteString("Command", "PerlPath", DefaultPerlPathNew);
-  ini.WriteString("Command", "pnamazuPath", DefaultPnamazuPath);
-  ini.WriteString("Command", "namazuOption", "");
-  ini.WriteString("Command", "mknmzOption", DefaultMknmzOption);
-  ini.WriteString("Command", "NamazuVersion", "2.0");
-  ini.WriteString("Command", "Usepnamazu", "0");
+  for (const SettingsKey& k : Keys) {
+    ini.WriteString(k.section, k.key, k.written);
+    if (k.kind == KeyKind::DirectoryCount)
+      ini.WriteString(k.section, "Directory1", DefaultIndexDirectory);
+  }
 }
 
 }  // namespace
@@ -177,23 +226,12 @@ void WriteDefaultSettings(const std::string& path) {
   ini.SaveToFile(path);  // a failure is silent; the load then uses the fallbacks
 }
 
-void LoadSettings(TSettings& settings, const std::string& path) {
-  TIniFile ini;
-  ini.LoadFromFile(path);  // unreadable or missing: every key takes its fallback
-  auto read = [&ini](std::string_view section, std::string_view key, std::string_view def) {
-    return ini.ReadString(section, key, def);
-  };
+namespace {
 
-  // Window
-  settings.SavePosition = read("Window", "SavePosition", "0");
-  settings.ScreenType = read("Window", "ScreenType", "Normal");
-  settings.StayOnTop = read("Window", "StayOnTop", "0");
-  settings.ShowIndexDir = read("Window", "ShowIndexDir", "1");
-  settings.ShowStatusBar = read("Window", "ShowStatusBar", "1");
-  settings.ShowExplanation = read("Window", "ShowExplanation", "1");
-
-  // Search: the directories.
-  settings.DirectoryCount = read("Search", "DirectoryCount", "1");
+// "DirectoryCount" and its directories. The count is at least 1 and at most
+// MaxListKeys; an empty first directory takes the default one.
+void LoadDirectories(TSettings& settings, const TIniFile& ini, const SettingsKey& k) {
+  settings.DirectoryCount = ini.ReadString(k.section, k.key, k.fallback);
   int directoryCount = SettingsInt(settings.DirectoryCount, 0);
   if (directoryCount < 1) {
     directoryCount = 1;
@@ -204,145 +242,95 @@ void LoadSettings(TSettings& settings, const std::string& path) {
     settings.DirectoryCount = std::to_string(MaxListKeys);
   }
   settings.IndexDirectories.assign(static_cast<size_t>(directoryCount), std::string());
-  for (int i = 0; i < directoryCount; ++i) {
-    settings.IndexDirectories[static_cast<size_t>(i)] =
-        read("Search", Key("Directory", static_cast<size_t>(i) + 1), "");
+  for (size_t i = 0; i < settings.IndexDirectories.size(); ++i) {
+    settings.IndexDirectories[i] = ini.ReadString(k.section, Key("Directory", i + 1), "");
   }
   if (settings.IndexDirectories[0].empty()) {
     settings.IndexDirectories[0] = std::string(DefaultIndexDirectory);
   }
+}
 
-  // Search: the formula history.
-  settings.FormulaHistoryCount = read("Search", "FormulaHistoryCount", "10");
-  int historyCount = std::clamp(SettingsInt(settings.FormulaHistoryCount, 0), 0, MaxListKeys);
-  settings.History.assign(static_cast<size_t>(historyCount), std::string());
-  for (int i = 0; i < historyCount; ++i) {
-    settings.History[static_cast<size_t>(i)] =
-        read("Search", Key("History", static_cast<size_t>(i) + 1), "");
+// How many "History" keys "FormulaHistoryCount" asks for.
+size_t HistoryKeyCount(const TSettings& settings) {
+  return static_cast<size_t>(
+      std::clamp(SettingsInt(settings.FormulaHistoryCount, 0), 0, MaxListKeys));
+}
+
+void LoadHistory(TSettings& settings, const TIniFile& ini, const SettingsKey& k) {
+  settings.FormulaHistoryCount = ini.ReadString(k.section, k.key, k.fallback);
+  settings.History.assign(HistoryKeyCount(settings), std::string());
+  for (size_t i = 0; i < settings.History.size(); ++i) {
+    settings.History[i] = ini.ReadString(k.section, Key("History", i + 1), "");
   }
+}
 
-  settings.Sort = read("Search", "Sort", "None");
-  settings.SortDirection = read("Search", "SortDirection", "Descending");
-  settings.ShowContents = read("Search", "ShowContents", "1");
-  settings.ListCount = read("Search", "ListCount", "20");
-  settings.UseNamazurc = read("Search", "UseNamazurc", "0");
-  settings.NamazurcPath = read("Search", "NamazurcPath", DefaultNamazurcPath);
-  settings.SetIndexInNamazurc = read("Search", "SetIndexInNamazurc", "0");
-  settings.RelativePath = read("Search", "RelativePath", "0");
+// The count is the number of directories (at most MaxListKeys), stored back
+// into the settings.
+void SaveDirectories(TSettings& settings, TIniFile& ini, const SettingsKey& k) {
+  const size_t directoryCount =
+      std::min(settings.IndexDirectories.size(), static_cast<size_t>(MaxListKeys));
+  settings.DirectoryCount = std::to_string(directoryCount);
+  ini.WriteString(k.section, k.key, settings.DirectoryCount);
+  for (size_t i = 0; i < directoryCount; ++i) {
+    ini.WriteString(k.section, Key("Directory", i + 1), settings.IndexDirectories[i]);
+  }
+}
 
-  // Result
-  settings.SearchOnChangeSettings = read("Result", "SearchOnChangeSettings", "0");
-  settings.ConfirmCommandLine = read("Result", "ConfirmCommandLine", "0");
-  settings.ResultUseTempDir = read("Result", "ResultUseTempDir", "1");
-  settings.FontNameResult = read("Result", "FontNameResult", DefaultFontNameResult);
-  settings.FontSizeResult = read("Result", "FontSizeResult", "9");
-  settings.FontBoldResult = read("Result", "FontBoldResult", "0");
-  settings.FontNameText = read("Result", "FontNameText", DefaultFontNameText);
-  settings.FontSizeText = read("Result", "FontSizeText", "9");
-  settings.FontBoldText = read("Result", "FontBoldText", "0");
-  settings.Color = read("Result", "Color", "1");
-  settings.ResultDisplayTo = read("Result", "DisplayTo", "Text");
-  settings.FileNameBlankLineNext = read("Result", "FileNameBlankLineNext", "2");
-  settings.FileNameSpaceFromEnd = read("Result", "FileNameSpaceFromEnd", "2");
-  settings.UseDriveConstantsWebBrowser = read("Result", "UseDriveConstantsWebBrowser", "0");
+// As many "History" keys as the count asks for, empty beyond the history held.
+void SaveHistory(const TSettings& settings, TIniFile& ini, const SettingsKey& k) {
+  ini.WriteString(k.section, k.key, settings.FormulaHistoryCount);
+  const size_t historyCount = HistoryKeyCount(settings);
+  for (size_t i = 0; i < historyCount; ++i) {
+    ini.WriteString(k.section, Key("History", i + 1),
+                    i < settings.History.size() ? settings.History[i] : std::string());
+  }
+}
 
-  // Text, Document
-  settings.Convert = read("Text", "Convert", "ToSJIS");
-  settings.DecodeHeader = read("Text", "DecodeHeader", "1");
-  settings.HowToOpen = read("Document", "HowToOpen", "Define");
+}  // namespace
 
-  // WebBrowser
-  settings.WebBrowserDisplayTo = read("WebBrowser", "DisplayTo", "Internal");
-  settings.BrowserType = read("WebBrowser", "Type", "NetscapeNavigator");
-  settings.NavigatorPath = read("WebBrowser", "NavigatorPath", DefaultNavigatorPath);
-
-  // Mknmz
-  settings.ShowProcess = read("Mknmz", "ShowProcess", "Internal");
-
-  // Command
-  settings.namazuPath = read("Command", "namazuPath", DefaultNamazuPath);
-  settings.mknmzPath = read("Command", "mknmzPath", DefaultMknmzPath);
-  settings.PerlPath = read("Command", "PerlPath", DefaultPerlPathMissing);
-  settings.pnamazuPath = read("Command", "pnamazuPath", DefaultPnamazuPath);
-  settings.namazuOption = read("Command", "namazuOption", "");
-  settings.mknmzOption = read("Command", "mknmzOption", DefaultMknmzOption);
-  settings.NamazuVersion = read("Command", "NamazuVersion", "2.0");
-  settings.Usepnamazu = read("Command", "Usepnamazu", "0");
+void LoadSettings(TSettings& settings, const std::string& path) {
+  TIniFile ini;
+  ini.LoadFromFile(path);  // unreadable or missing: every key takes its fallback
+  for (const SettingsKey& k : Keys) {
+    if (k.field == nullptr) continue;
+    switch (k.kind) {
+      case KeyKind::Text:
+        settings.*k.field = ini.ReadString(k.section, k.key, k.fallback);
+        break;
+      case KeyKind::DirectoryCount:
+        LoadDirectories(settings, ini, k);
+        break;
+      case KeyKind::HistoryCount:
+        LoadHistory(settings, ini, k);
+        break;
+    }
+  }
 }
 
 void SaveSettings(TSettings& settings, const std::string& path) {
-  // 1. A read-only file (or one whose attributes cannot be read) is never touched.
+  // A read-only file (or one whose attributes cannot be read) is never touched.
   if (IsReadOnlyFile(path)) return;
-  // 2. The whole file; when it cannot be read the save is abandoned.
+  // The whole file; when it cannot be read the save is abandoned.
   TIniFile ini;
   if (!ini.LoadFromFile(path)) return;
 
-  // 3. Window
-  ini.WriteString("Window", "SavePosition", settings.SavePosition);
-  ini.WriteString("Window", "StayOnTop", settings.StayOnTop);
-  ini.WriteString("Window", "ShowIndexDir", settings.ShowIndexDir);
-  ini.WriteString("Window", "ShowStatusBar", settings.ShowStatusBar);
-  ini.WriteString("Window", "ScreenType", settings.ScreenType);
-  ini.WriteString("Window", "ShowExplanation", settings.ShowExplanation);
-
-  // 4. Search
-  size_t directoryCount =
-      std::min(settings.IndexDirectories.size(), static_cast<size_t>(MaxListKeys));
-  settings.DirectoryCount = std::to_string(directoryCount);
-  ini.WriteString("Search", "DirectoryCount", settings.DirectoryCount);
-  for (size_t i = 0; i < directoryCount; ++i) {
-    ini.WriteString("Search", Key("Directory", i + 1), settings.IndexDirectories[i]);
+  for (size_t index : SaveOrder) {
+    const SettingsKey& k = Keys[index];
+    if (k.saveRank == 0) continue;
+    switch (k.kind) {
+      case KeyKind::Text:
+        ini.WriteString(k.section, k.key, settings.*k.field);
+        break;
+      case KeyKind::DirectoryCount:
+        SaveDirectories(settings, ini, k);
+        break;
+      case KeyKind::HistoryCount:
+        SaveHistory(settings, ini, k);
+        break;
+    }
   }
-  ini.WriteString("Search", "FormulaHistoryCount", settings.FormulaHistoryCount);
-  int historyCount = std::clamp(SettingsInt(settings.FormulaHistoryCount, 0), 0, MaxListKeys);
-  for (size_t i = 0; i < static_cast<size_t>(historyCount); ++i) {
-    ini.WriteString("Search", Key("History", i + 1),
-                    i < settings.History.size() ? settings.History[i] : std::string());
-  }
-  ini.WriteString("Search", "Sort", settings.Sort);
-  ini.WriteString("Search", "ShowContents", settings.ShowContents);
-  ini.WriteString("Search", "ListCount", settings.ListCount);
-  ini.WriteString("Search", "UseNamazurc", settings.UseNamazurc);
-  ini.WriteString("Search", "NamazurcPath", settings.NamazurcPath);
-  ini.WriteString("Search", "SetIndexInNamazurc", settings.SetIndexInNamazurc);
-  ini.WriteString("Search", "RelativePath", settings.RelativePath);
 
-  // 5. Result ("DisplayTo" first), Text, Document, WebBrowser, Mknmz, Command
-  ini.WriteString("Result", "DisplayTo", settings.ResultDisplayTo);
-  ini.WriteString("Result", "SearchOnChangeSettings", settings.SearchOnChangeSettings);
-  ini.WriteString("Result", "ConfirmCommandLine", settings.ConfirmCommandLine);
-  ini.WriteString("Result", "ResultUseTempDir", settings.ResultUseTempDir);
-  ini.WriteString("Result", "FontNameResult", settings.FontNameResult);
-  ini.WriteString("Result", "FontSizeResult", settings.FontSizeResult);
-  ini.WriteString("Result", "FontBoldResult", settings.FontBoldResult);
-  ini.WriteString("Result", "FontNameText", settings.FontNameText);
-  ini.WriteString("Result", "FontSizeText", settings.FontSizeText);
-  ini.WriteString("Result", "FontBoldText", settings.FontBoldText);
-  ini.WriteString("Result", "Color", settings.Color);
-  ini.WriteString("Result", "FileNameBlankLineNext", settings.FileNameBlankLineNext);
-  ini.WriteString("Result", "FileNameSpaceFromEnd", settings.FileNameSpaceFromEnd);
-  ini.WriteString("Result", "UseDriveConstantsWebBrowser", settings.UseDriveConstantsWebBrowser);
-
-  ini.WriteString("Text", "Convert", settings.Convert);
-  ini.WriteString("Text", "DecodeHeader", settings.DecodeHeader);
-  ini.WriteString("Document", "HowToOpen", settings.HowToOpen);
-
-  ini.WriteString("WebBrowser", "DisplayTo", settings.WebBrowserDisplayTo);
-  ini.WriteString("WebBrowser", "Type", settings.BrowserType);
-  ini.WriteString("WebBrowser", "NavigatorPath", settings.NavigatorPath);
-
-  ini.WriteString("Mknmz", "ShowProcess", settings.ShowProcess);
-
-  ini.WriteString("Command", "namazuPath", settings.namazuPath);
-  ini.WriteString("Command", "mknmzPath", settings.mknmzPath);
-  ini.WriteString("Command", "PerlPath", settings.PerlPath);
-  ini.WriteString("Command", "pnamazuPath", settings.pnamazuPath);
-  ini.WriteString("Command", "namazuOption", settings.namazuOption);
-  ini.WriteString("Command", "mknmzOption", settings.mknmzOption);
-  ini.WriteString("Command", "NamazuVersion", settings.NamazuVersion);
-  ini.WriteString("Command", "Usepnamazu", settings.Usepnamazu);
-
-  // 6. The whole file, replaced atomically; a failure is swallowed and leaves
+  // The whole file, replaced atomically; a failure is swallowed and leaves
   // the old file as it was.
   ini.SaveToFile(path);
 }
