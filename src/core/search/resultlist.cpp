@@ -164,15 +164,28 @@ bool ScanHitLines(std::string_view fileBytes, int fileNameBlankLineNext, int fil
   if (lineCount == 0) return false;
 
   // The list starts at the first line after the first one that begins with "1. ".
+  // A later page (--whence) numbers on from where the one before ended: its
+  // list starts at the first line that begins with a number and ". ".
+  auto findStart = [&](ResultLine& line, size_t& index, bool anyNumber) {
+    line = {};
+    index = 0;
+    NextResultLine(fileBytes, line);
+    while (NextResultLine(fileBytes, line)) {
+      ++index;
+      const std::string_view text = lineText(line);
+      if (!anyNumber) {
+        if (StartsWith(text, "1. ")) return true;
+        continue;
+      }
+      size_t digits = 0;
+      while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
+      if (digits > 0 && text.substr(digits, 2) == ". ") return true;
+    }
+    return false;
+  };
   ResultLine line;
-  NextResultLine(fileBytes, line);
   size_t index = 0;
-  bool started = false;
-  while (!started && NextResultLine(fileBytes, line)) {
-    ++index;
-    started = StartsWith(lineText(line), "1. ");
-  }
-  if (!started) return false;
+  if (!findStart(line, index, false) && !findStart(line, index, true)) return false;
 
   const size_t blankLinesNeeded = static_cast<size_t>(fileNameBlankLineNext);
   const auto* p = reinterpret_cast<const unsigned char*>(fileBytes.data());
