@@ -258,6 +258,7 @@ void LoadSettings(TSettings& settings, const std::string& path) {
 
   // Mknmz
   settings.ShowProcess = read("Mknmz", "ShowProcess", "Internal");
+  settings.AutoUpdateIndex = read("Mknmz", "AutoUpdate", "0");
 
   // Command
   settings.namazuPath = read("Command", "namazuPath", DefaultNamazuPath);
@@ -332,6 +333,11 @@ void SaveSettings(TSettings& settings, const std::string& path) {
   ini.WriteString("WebBrowser", "NavigatorPath", settings.NavigatorPath);
 
   ini.WriteString("Mknmz", "ShowProcess", settings.ShowProcess);
+  if (settings.AutoUpdateIndex == "1") {
+    ini.WriteString("Mknmz", "AutoUpdate", "1");
+  } else {
+    ini.DeleteKey("Mknmz", "AutoUpdate");
+  }
 
   ini.WriteString("Command", "namazuPath", settings.namazuPath);
   ini.WriteString("Command", "mknmzPath", settings.mknmzPath);
