@@ -244,10 +244,13 @@ bool ScanHitLines(std::string_view fileBytes, int fileNameBlankLineNext, int fil
   const size_t examinedEnd = SecondToLastLineBegin(fileBytes);
 
   // The list starts at the first line after the first one that begins with "1. ".
+  // A later page (--whence) numbers on from where the one before ended: its
+  // list starts at the first line that begins with a number and ". ".
   ResultLine line;
   ReadLine<CountChars>(fileBytes, line, SIZE_MAX);
   size_t index = 0;
   bool started = false;
+  bool seek = true;
   if constexpr (!CountChars) {
     // Without offsets to work out, the line is looked for as bytes: "1. "
     // after a line break, where the reading goes on.
@@ -257,15 +260,24 @@ bool ScanHitLines(std::string_view fileBytes, int fileNameBlankLineNext, int fil
            at > 0 && ByteClasses[static_cast<unsigned char>(rest[at - 1])] != ByteBreak) {
       ++at;
     }
-    if (at == std::string_view::npos) {
-      if (last != nullptr) *last = line;
-      return false;
-    }
-    line.Next += at;
+    if (at == std::string_view::npos) seek = false;
+    else line.Next += at;
   }
-  while (!started && ReadLine<CountChars>(fileBytes, line, SIZE_MAX)) {
+  while (seek && !started && ReadLine<CountChars>(fileBytes, line, SIZE_MAX)) {
     ++index;
     started = StartsWith(lineText(line), "1. ");
+  }
+  if (!started) {
+    line = {};
+    index = 0;
+    ReadLine<CountChars>(fileBytes, line, SIZE_MAX);
+    while (!started && ReadLine<CountChars>(fileBytes, line, SIZE_MAX)) {
+      ++index;
+      const std::string_view text = lineText(line);
+      size_t digits = 0;
+      while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
+      started = digits > 0 && text.substr(digits, 2) == ". ";
+    }
   }
   if (!started) {
     if (last != nullptr) *last = line;

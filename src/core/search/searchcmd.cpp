@@ -163,6 +163,7 @@ std::string SearchOptions(const TSettings& settings, const SearchViewState& view
   } else {
     options += " --max=";
     options += std::to_string(MaxHitsFromListCount(settings.ListCount));
+    if (view.Whence > 0) options += " --whence=" + std::to_string(view.Whence);
   }
   if (DisplaysInWebBrowser(settings)) {
     options += settings.Usepnamazu == "1" ? " -h" : " --html";

@@ -57,6 +57,9 @@ struct SearchViewState {
   bool Ascending = false;        // mnuSortAscending checked
   bool ContentsOff = false;      // mnuContentsOff checked (summaries not shown)
   bool ListCountAll = false;     // mnuListCountAll checked
+  // The hits passed over before the list begins (--whence): 0 for the first
+  // page, the number of hits already shown for a later one.
+  int Whence = 0;
 };
 
 // The `Sort` setting for a sort item ("Earlier" ... "Newsgroup"); "Score" for None.
@@ -115,8 +118,8 @@ std::string ResultFolder(const TSettings& settings, std::string_view tempFolder,
 std::string NamazurcFilePath(const TSettings& settings,
                              const std::vector<std::string>& driveConstantList);
 
-// The option string: sort, summaries, number of hits, and the HTML format
-// option when the result goes to a web browser.
+// The option string: sort, summaries, number of hits, the first hit of a
+// later page, and the HTML format option when the result goes to a web browser.
 std::string SearchOptions(const TSettings& settings, const SearchViewState& view);
 
 // The formula as one argument: QuoteArgument (core/process/arguments.h).

@@ -59,6 +59,7 @@ TOptionValues OptionValuesFromSettings(const TSettings& settings) {
   values.UseConstantInBrowser = settings.UseDriveConstantsWebBrowser == "1";
   values.UsePnamazu = settings.Usepnamazu == "1";
   values.MknmzWindow = IsWord(settings.ShowProcess, "doswindow") ? 1 : 0;
+  values.AutoUpdateIndex = settings.AutoUpdateIndex == "1";
   values.WebBrowserOutputTo = IsWord(settings.WebBrowserDisplayTo, "external") ? 1 : 0;
   if (IsWord(settings.BrowserType, "navigator")) {
     values.WebBrowserType = 0;
@@ -88,6 +89,7 @@ void StoreOptionValues(const TOptionValues& values, TSettings& settings) {
   settings.UseDriveConstantsWebBrowser = Switch(values.UseConstantInBrowser);
   settings.Usepnamazu = Switch(values.UsePnamazu);
   settings.ShowProcess = values.MknmzWindow == 1 ? "DOSWindow" : "Internal";
+  settings.AutoUpdateIndex = Switch(values.AutoUpdateIndex);
   settings.WebBrowserDisplayTo = values.WebBrowserOutputTo == 1 ? "External" : "Internal";
   static constexpr const char* browserTypes[] = {"Navigator", "InternetExplorer",
                                                  "DefaultBrowser"};

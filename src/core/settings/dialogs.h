@@ -28,6 +28,7 @@ struct TOptionValues {
   bool UseConstantInBrowser = false;
   bool UsePnamazu = false;
   int MknmzWindow = 0;          // 0 in the window, 1 DOS window
+  bool AutoUpdateIndex = false;
   int WebBrowserOutputTo = 0;   // 0 internal, 1 external
   int WebBrowserType = 2;       // 0 Navigator, 1 Internet Explorer, 2 associated browser
   std::string NavigatorPath;

@@ -305,6 +305,8 @@ void LoadSettings(TSettings& settings, const std::string& path) {
         break;
     }
   }
+  // Not among the keys a new file lists: it is written only while it is on.
+  settings.AutoUpdateIndex = ini.ReadString("Mknmz", "AutoUpdate", "0");
 }
 
 void SaveSettings(TSettings& settings, const std::string& path) {
@@ -328,6 +330,11 @@ void SaveSettings(TSettings& settings, const std::string& path) {
         SaveHistory(settings, ini, k);
         break;
     }
+  }
+  if (settings.AutoUpdateIndex == "1") {
+    ini.WriteString("Mknmz", "AutoUpdate", "1");
+  } else {
+    ini.DeleteKey("Mknmz", "AutoUpdate");
   }
 
   // The whole file, replaced atomically; a failure is swallowed and leaves

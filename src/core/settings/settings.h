@@ -56,6 +56,9 @@ struct TSettings {
   std::string NavigatorPath;
   // [Mknmz]
   std::string ShowProcess;
+  // "1": an index whose folders changed is updated by itself once the
+  // changes have been quiet for a minute. Written only while it is on.
+  std::string AutoUpdateIndex;        // key "AutoUpdate"
   // [Command]
   std::string NamazuVersion;
   std::string namazuPath;

@@ -23,20 +23,25 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 #include "ui/search/about.h"
 #include "ui/indexer/makeidx.h"
 #include "core/search/drivelist.h"
 #include "ui/search/htmlview.h"
+#include "ui/search/indexupdate.h"
+#include "ui/search/indexwatch.h"
 #include "ui/search/placement.h"
 #include "ui/search/recentdirs.h"
 #include "core/search/resultlist.h"
@@ -128,6 +133,21 @@ void TfrmMain::ConnectEvents() {
 
   connect(edtResult, &TResultView::OpenHitRequested, this,
           [this](int32_t offset, bool insideProgram) { OpenHitAt(offset, insideProgram); });
+  edtResult->installEventFilter(this);
+  autoUpdateTimer_ = new QTimer(this);
+  autoUpdateTimer_->setSingleShot(true);
+  connect(autoUpdateTimer_, &QTimer::timeout, this, [this] {
+    if (Settings.AutoUpdateIndex == "1") mnuUpdateIndexClick();
+  });
+  connect(IndexWatch, &TIndexWatch::ChangesSeen, this, [this] {
+    ShowIndexStatus();
+    // Every change starts the quiet minute again.
+    if (Settings.AutoUpdateIndex == "1") autoUpdateTimer_->start(AutoUpdateQuietMs);
+  });
+  connect(mnuNextPage, &QAction::triggered, this, [this] { mnuNextPageClick(); });
+  connect(mnuPreviousPage, &QAction::triggered, this, [this] { mnuPreviousPageClick(); });
+  connect(btnNextPage, &QPushButton::clicked, this, [this] { mnuNextPageClick(); });
+  connect(btnPreviousPage, &QPushButton::clicked, this, [this] { mnuPreviousPageClick(); });
   connect(edtResult, &TResultView::EscapePressed, this, [this] { cboKeyword->setFocus(); });
   edtResult->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(edtResult, &QWidget::customContextMenuRequested, this,
@@ -171,6 +191,13 @@ void TfrmMain::ConnectEvents() {
   connect(mnuHelpAbout, &QAction::triggered, this, [this] { mnuHelpAboutClick(); });
   ConnectDialogCommands();
   connect(mnuMakeIndex, &QAction::triggered, this, [this] { mnuMakeIndexClick(); });
+  connect(mnuUpdateIndex, &QAction::triggered, this, [this] { mnuUpdateIndexClick(); });
+  connect(IndexUpdater, &TIndexUpdater::Progress, this,
+          [this](const QString& text) { stb->showMessage(text); });
+  connect(IndexUpdater, &TIndexUpdater::Finished, this,
+          [this](const QString& index, bool ok, const QString& message) {
+            IndexUpdaterFinished(index, ok, message);
+          });
 
   // The document tabs.
   for (QPushButton* button : {btnNext, btnNextW}) {
@@ -539,8 +566,7 @@ void TfrmMain::btnSearchClick() {
   const TIndexDirectoryCheck check = CheckIndexField();
   // What the searched indexes hold, beside the page's own status text: a
   // few words whole, however many indexes; the tooltip names each one.
-  lblIndexStatus->setText(SjisToQString(check.ShortStatusText()));
-  lblIndexStatus->setToolTip(SjisToQString(check.StatusText("\n")));
+  ShowIndexStatus(check);
   if (const std::string problems = check.ProblemText(); !problems.empty()) {
     QString text = SjisToQString(problems);
     text += check.Refused() ? QStringLiteral("\n\n検索できるインデックスがないため、検索しません。")
@@ -558,6 +584,31 @@ TIndexDirectoryCheck TfrmMain::CheckIndexField() {
   const std::string tip = check.StatusText("\n");
   cboIndexDir->setToolTip(SjisToQString(tip));
   return check;
+}
+
+void TfrmMain::ShowIndexStatus(const TIndexDirectoryCheck& check) {
+  std::vector<std::string> indexes;
+  for (size_t i = 0; i < check.Directories.size(); ++i) {
+    if (check.Statuses[i].State == TIndexState::Index) indexes.push_back(check.Directories[i]);
+  }
+  IndexWatch->WatchIndexes(indexes);
+  indexStatusText_ = SjisToQString(check.ShortStatusText());
+  indexStatusTip_ = SjisToQString(check.StatusText("\n"));
+  ShowIndexStatus();
+  const QString limit = IndexWatch->LimitMessage();
+  if (!limit.isEmpty()) stb->showMessage(limit);
+}
+
+void TfrmMain::ShowIndexStatus() {
+  mnuUpdateIndex->setEnabled(IndexWatch->Changes().StaleCount() > 0);
+  QString text = indexStatusText_;
+  const std::string stale = IndexWatch->Changes().StatusText();
+  if (!stale.empty()) text += QStringLiteral("、") + SjisToQString(stale);
+  QString tip = indexStatusTip_;
+  const QString limit = IndexWatch->LimitMessage();
+  if (!limit.isEmpty()) tip += QStringLiteral("\n") + limit;
+  lblIndexStatus->setText(text);
+  lblIndexStatus->setToolTip(tip);
 }
 
 void TfrmMain::UpdateIndexToolTip() {
@@ -621,8 +672,21 @@ SearchViewState TfrmMain::ViewState() const {
   return view;
 }
 
-void TfrmMain::RunSearch(const std::string& formula) {
+void TfrmMain::RunSearch(const std::string& formula, int whence) {
   if (searching_) return;
+  // A page of the last search repeats its command line but for --whence;
+  // a new search is remembered for its pages.
+  if (whence < 0) {
+    pagedSettings_ = Settings;
+    pagedView_ = ViewState();
+    pagedFormula_ = formula;
+  }
+  const TSettings& settings = pagedSettings_;
+  SearchViewState view = pagedView_;
+  view.Whence = std::max(0, whence);
+  // The page commands wait for the new result.
+  ResultPage = {};
+  UpdatePaging();
   searching_ = true;
   btnSearch->setEnabled(false);
   // The button comes back however the search ends.
@@ -634,7 +698,7 @@ void TfrmMain::RunSearch(const std::string& formula) {
     }
   } enableAgain{this};
   hitOpenedFromList_ = false;
-  const bool external = ResultsInExternalBrowser(Settings);
+  const bool external = ResultsInExternalBrowser(settings);
   if (!external) {
     ShowPage(tabResult, edtResult);
     edtResult->ClearResults();
@@ -646,7 +710,7 @@ void TfrmMain::RunSearch(const std::string& formula) {
   // The temporary result file goes to this run's private folder, never to a
   // fixed name in a shared one.
   const std::string& tempFolder = RunFolder();
-  if (Settings.ResultUseTempDir == "1" && tempFolder.empty()) {
+  if (settings.ResultUseTempDir == "1" && tempFolder.empty()) {
     // 一時フォルダを作成できません。
     std::string message =
         "\x88\xea\x8e\x9e\x83\x74\x83\x48\x83\x8b\x83\x5f\x82\xf0\x8d\xec\x90\xac\x82"
@@ -658,12 +722,12 @@ void TfrmMain::RunSearch(const std::string& formula) {
     return;
   }
   const bool namazurcExists =
-      Settings.UseNamazurc == "1" &&
-      platform::FileExists(NamazurcFilePath(Settings, DriveConstantList));
+      settings.UseNamazurc == "1" &&
+      platform::FileExists(NamazurcFilePath(settings, DriveConstantList));
   const std::string resultFolder =
-      ResultFolder(Settings, tempFolder, CurrentAppFolders().WorkFolder);
+      ResultFolder(settings, tempFolder, CurrentAppFolders().WorkFolder);
   // A result file that stays goes to the work folder, made on first use.
-  if (Settings.ResultUseTempDir != "1" && !platform::DirectoryExists(resultFolder)) {
+  if (settings.ResultUseTempDir != "1" && !platform::DirectoryExists(resultFolder)) {
     std::string error;
     if (!platform::CreateFolders(resultFolder, &error)) {
       edtResult->ClearResults();
@@ -674,7 +738,7 @@ void TfrmMain::RunSearch(const std::string& formula) {
       return;
     }
   }
-  const SearchCommand command = BuildSearchCommand(Settings, ViewState(), formula, resultFolder,
+  const SearchCommand command = BuildSearchCommand(settings, view, formula, resultFolder,
                                                    programFolder, DriveConstantList,
                                                    namazurcExists);
   ResultFilePath = command.ResultFilePath;
@@ -710,7 +774,7 @@ void TfrmMain::RunSearch(const std::string& formula) {
     return started != 0 ? 1 : 0;
   };
   const SearchRunOutcome outcome =
-      RunSearchCommand(Settings, command, programFolder, confirm, runner);
+      RunSearchCommand(settings, command, programFolder, confirm, runner);
   if (outcome.Result == TSearchRunResult::srrDeclined) return;
 
   edtResult->ClearResults();
@@ -719,8 +783,10 @@ void TfrmMain::RunSearch(const std::string& formula) {
     return;
   }
   QCoreApplication::processEvents();
-  if (DisplaysInWebBrowser(Settings)) {
-    MakeResultPageReadable(Settings, ResultFilePath);
+  if (std::string bytes; platform::ReadWholeFile(ResultFilePath, bytes))
+    ResultPage = ReadResultPage(bytes);
+  if (DisplaysInWebBrowser(settings)) {
+    MakeResultPageReadable(settings, ResultFilePath);
     searchWords_ = ExtractSearchWords(formula);
     WebBrowser1->SetTag(1);
     SetPageTitle(ResultPageTitle);
@@ -730,11 +796,13 @@ void TfrmMain::RunSearch(const std::string& formula) {
     pgeChange();
     searchWords_ = ExtractSearchWords(formula);
     edtResult->SetSearchWords(searchWords_);
-    edtResult->ShowResultFile(ResultFilePath, SettingsInt(Settings.FileNameBlankLineNext, 0),
-                              SettingsInt(Settings.FileNameSpaceFromEnd, 0),
-                              !mnuColored->isChecked(), UndecodedFileNames(Settings));
-    if (Settings.ResultUseTempDir == "1") platform::DeleteFile(ResultFilePath);
+    edtResult->ShowResultFile(ResultFilePath, SettingsInt(settings.FileNameBlankLineNext, 0),
+                              SettingsInt(settings.FileNameSpaceFromEnd, 0),
+                              !mnuColored->isChecked(), UndecodedFileNames(settings));
+    if (settings.ResultUseTempDir == "1") platform::DeleteFile(ResultFilePath);
   }
+  UpdatePaging();
+  if (whence >= 0) return;  // the folders are those of a search already made
   const std::string indexText = QStringToSjisLossy(cboIndexDir->currentText());
   if (!MRUManager->Contains(indexText)) {
     MRUManager->Add(indexText);
@@ -742,6 +810,55 @@ void TfrmMain::RunSearch(const std::string& formula) {
     cboIndexDir->addItem(SjisToQString(indexText));
     cboIndexDir->setEditText(shown);
   }
+}
+
+void TfrmMain::UpdatePaging() {
+  const bool partial = ResultPage.Partial();
+  mnuNextPage->setEnabled(ResultPage.HasNext());
+  mnuPreviousPage->setEnabled(ResultPage.HasPrevious());
+  btnNextPage->setEnabled(ResultPage.HasNext());
+  btnPreviousPage->setEnabled(ResultPage.HasPrevious());
+  const QString text = partial ? SjisToQString(ResultPageStatusText(ResultPage)) : QString();
+  lblPage->setText(text);
+  lblPage->setAccessibleName(text);
+  pnlPaging->setVisible(partial);
+  if (partial) stb->showMessage(text);
+}
+
+void TfrmMain::mnuNextPageClick() {
+  if (!ResultPage.HasNext() || searching_) return;
+  RunSearch(pagedFormula_, ResultPage.NextWhence());
+}
+
+void TfrmMain::mnuPreviousPageClick() {
+  if (!ResultPage.HasPrevious() || searching_) return;
+  const int perPage = pagedView_.ListCountAll ? ResultPage.Total
+                                              : MaxHitsFromListCount(pagedSettings_.ListCount);
+  RunSearch(pagedFormula_, ResultPage.PreviousWhence(perPage));
+}
+
+bool TfrmMain::ResultListPageKey(QKeyEvent* event) {
+  const Qt::KeyboardModifiers modifiers = event->modifiers();
+  if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+  const bool shift = modifiers.testFlag(Qt::ShiftModifier);
+  const QScrollBar* bar = edtResult->verticalScrollBar();
+  const QString typed = event->text();
+  if (ResultPage.HasNext()) {
+    const bool atEnd = bar->value() >= bar->maximum();
+    const auto next = NextHitCaret(edtResult->Hits(), edtResult->CaretOffset());
+    const bool pastLastHit = !next || *next <= edtResult->CaretOffset();
+    if ((event->key() == Qt::Key_Space && !shift && atEnd) ||
+        ((typed == QLatin1String("n") || typed == QLatin1String("N")) && pastLastHit)) {
+      mnuNextPageClick();
+      return true;
+    }
+  }
+  if (ResultPage.HasPrevious() && bar->value() <= bar->minimum() &&
+      ((event->key() == Qt::Key_Space && shift) || event->key() == Qt::Key_Backspace)) {
+    mnuPreviousPageClick();
+    return true;
+  }
+  return false;
 }
 
 void TfrmMain::cboKeywordEnter() {
@@ -773,6 +890,10 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
       btnSearchClick();
       return true;
     }
+  }
+  if (watched == edtResult && event->type() == QEvent::KeyPress &&
+      ResultListPageKey(static_cast<QKeyEvent*>(event))) {
+    return true;
   }
   if (event->type() == QEvent::ToolTip &&
       (watched == cboIndexDir || watched == cboIndexDir->lineEdit())) {
@@ -1356,6 +1477,44 @@ void TfrmMain::mnuMakeIndexClick() {
   // Lives for its one modal showing.
   TfrmMakeIndex frmMakeIndex(this);
   frmMakeIndex.exec();
+}
+
+void TfrmMain::mnuUpdateIndexClick() {
+  const std::string programFolder = ProgramFolder();
+  auto program = [&](const std::string& path) {
+    return ExpandDriveConstant(ExpandProgramRelativePath(path, programFolder, NativePathStyle),
+                               DriveConstantList);
+  };
+  IndexUpdater->SetPrograms(program(Settings.PerlPath), program(Settings.mknmzPath));
+  const std::vector<std::string>& indexes = IndexWatch->Indexes();
+  for (size_t i = 0; i < indexes.size(); ++i) {
+    if (!IndexWatch->Changes().Stale(i)) continue;
+    // Changes from now on are not known to be in the update: they mark
+    // the index again.
+    IndexWatch->Updated(i);
+    IndexUpdater->Enqueue(indexes[i]);
+  }
+  ShowIndexStatus();
+}
+
+void TfrmMain::IndexUpdaterFinished(const QString& index, bool ok, const QString& message) {
+  const std::vector<std::string>& indexes = IndexWatch->Indexes();
+  const auto it = std::find(indexes.begin(), indexes.end(), QStringToSjisLossy(index));
+  if (!ok && it != indexes.end()) IndexWatch->Changed(static_cast<size_t>(it - indexes.begin()));
+  // The counts and dates of the indexes as they are now.
+  TSettings settings = Settings;
+  settings.IndexDirectories = indexes;
+  const TIndexDirectoryCheck check =
+      CheckIndexDirectories(settings, ProgramFolder(), DriveConstantList);
+  indexStatusText_ = SjisToQString(check.ShortStatusText());
+  indexStatusTip_ = SjisToQString(check.StatusText("\n"));
+  ShowIndexStatus();
+  if (ok) {
+    stb->showMessage(QStringLiteral("インデックスを更新しました: %1").arg(index));
+  } else {
+    stb->showMessage(message.section(QLatin1Char('\n'), 0, 0));
+    ShowMessageBox(this, QStringLiteral("エラー"), message, QMessageBox::Warning);
+  }
 }
 
 }  // namespace tavirel

@@ -14,6 +14,7 @@
 
 #include "core/search/document.h"
 #include "core/search/mainview.h"
+#include "core/search/resultpage.h"
 #include "core/search/searchcmd.h"
 #include "core/search/searchwords.h"
 
@@ -21,18 +22,22 @@ class QAction;
 class QActionGroup;
 class QCheckBox;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
 class QStatusBar;
 class QTabWidget;
 class QTextEdit;
+class QTimer;
 class QToolButton;
 class QVBoxLayout;
 
 namespace tavirel {
 
 class TFormPlacement;
+class TIndexUpdater;
+class TIndexWatch;
 class THtmlView;
 class TMRUManager;
 class TResultView;
@@ -69,6 +74,12 @@ class TfrmMain : public QMainWindow {
   QTabWidget* pge = nullptr;
   QWidget* tabResult = nullptr;
   TResultView* edtResult = nullptr;
+  // Under the list while it shows part of the hits: which ones, and the
+  // neighbouring pages.
+  QWidget* pnlPaging = nullptr;
+  QLabel* lblPage = nullptr;
+  QPushButton* btnPreviousPage = nullptr;
+  QPushButton* btnNextPage = nullptr;
   QWidget* tabTextDoc = nullptr;
   QLabel* pnlSubject = nullptr;
   QPushButton* btnPrevious = nullptr;
@@ -86,6 +97,10 @@ class TfrmMain : public QMainWindow {
   QMenu* pmnu = nullptr;
   QAction* mnuCopy = nullptr;
   TMRUManager* MRUManager = nullptr;
+  // Watches the document folders of the searched indexes.
+  TIndexWatch* IndexWatch = nullptr;
+  // Brings the indexes with changes up to date in the background.
+  TIndexUpdater* IndexUpdater = nullptr;
   TFormPlacement* FormPlacement = nullptr;
 
   // ---- Menus ----------------------------------------------------------------
@@ -93,6 +108,8 @@ class TfrmMain : public QMainWindow {
   QAction* mnuSelectDirectory = nullptr;
   QAction* mnuSelectAlias = nullptr;
   QMenu* mnuRecentDirectory = nullptr;
+  QAction* mnuNextPage = nullptr;
+  QAction* mnuPreviousPage = nullptr;
   QAction* mnuExit = nullptr;
   QMenu* mnuView = nullptr;             // 表示(&V)
   QMenu* mnuSort = nullptr;
@@ -139,6 +156,7 @@ class TfrmMain : public QMainWindow {
   QAction* mnuDocByExtension = nullptr;
   QMenu* mnuIndex = nullptr;            // インデックス(&I)
   QAction* mnuMakeIndex = nullptr;
+  QAction* mnuUpdateIndex = nullptr;
   QMenu* mnuTool = nullptr;             // ツール(&T)
   QAction* mnuSetNamazurc = nullptr;
   QAction* mnuShowDriveInfo = nullptr;
@@ -155,6 +173,10 @@ class TfrmMain : public QMainWindow {
   int CurrentHitIndex = 0;
   std::string CurrentDocumentPath;
   std::string ResultFilePath;
+  // How long changes must be quiet before the automatic update runs.
+  int AutoUpdateQuietMs = 60000;
+  // The part of all the hits the last result shows.
+  TResultPage ResultPage;
   // The classification of the last document opened by its extension.
   TDocTypeDefinition DocTypeDefinition;
 
@@ -176,7 +198,13 @@ class TfrmMain : public QMainWindow {
   // True when the formula is unusable (after showing the message).
   bool ValidateQuery();
   void AddQueryToHistory(const QString& formula);
-  void RunSearch(const std::string& formula);
+  // Runs the formula with the settings and view of the window; with a
+  // `whence` of 0 or more, the command line of the last search instead,
+  // listing the hits after the first `whence`.
+  void RunSearch(const std::string& formula, int whence = -1);
+  // The next and the previous page of the last search's hits.
+  void mnuNextPageClick();
+  void mnuPreviousPageClick();
   void cboKeywordEnter();
   void cboKeywordExit();
   void SyncSortSelection(int source);
@@ -241,6 +269,9 @@ class TfrmMain : public QMainWindow {
   void mnuHelpNamazuTutorialClick();
   void mnuHelpAboutClick();
   void mnuMakeIndexClick();
+  // Updates every watched index with changes not yet in it.
+  void mnuUpdateIndexClick();
+  void IndexUpdaterFinished(const QString& index, bool ok, const QString& message);
   void pmnuPopup();
   void mnuCopyClick();
 
@@ -278,6 +309,11 @@ class TfrmMain : public QMainWindow {
   // conversion setting shows at once.
   void ReopenCurrentText();
   QString PageStatusText() const;
+  // The page commands and the bar under the list after a result.
+  void UpdatePaging();
+  // Space at the end of the list or N at its last hit: the next page;
+  // Shift+Space or Backspace at its top: the previous one.
+  bool ResultListPageKey(QKeyEvent* event);
   void CheckSortKind(TSortKind kind);
   TSortKind CheckedSortKind() const;
   QAction* ListCountItem(int index) const;
@@ -293,6 +329,10 @@ class TfrmMain : public QMainWindow {
   // tooltip says what each one holds.
   TIndexDirectoryCheck CheckIndexField();
   void UpdateIndexToolTip();
+  // The searched indexes' state in the status bar: the check's few words,
+  // the changes not yet in them, and why some changes cannot be seen.
+  void ShowIndexStatus(const TIndexDirectoryCheck& check);
+  void ShowIndexStatus();
   // Marks the search words in the page the HTML view has just loaded.
   void MarkWordsInPage();
   // The title above the HTML view: set by the command that shows a page, or
@@ -301,6 +341,12 @@ class TfrmMain : public QMainWindow {
   void TitleFollowedPage(const QUrl& url);
   bool IsResultPage(const QUrl& url) const;
 
+  // What the last search ran with, so that its other pages list the same.
+  TSettings pagedSettings_;
+  SearchViewState pagedView_;
+  std::string pagedFormula_;
+  QString indexStatusText_, indexStatusTip_;  // from the last check
+  QTimer* autoUpdateTimer_ = nullptr;         // runs once changes are quiet
   std::vector<QAction*> sortItems_;   // in the order of cboSortType's items
   bool shown_ = false;
   bool closed_ = false;

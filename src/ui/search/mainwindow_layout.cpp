@@ -18,6 +18,8 @@
 #include <QVBoxLayout>
 
 #include "ui/search/htmlview.h"
+#include "ui/search/indexupdate.h"
+#include "ui/search/indexwatch.h"
 #include "ui/search/localenotice.h"
 #include "ui/search/placement.h"
 #include "ui/search/recentdirs.h"
@@ -155,6 +157,23 @@ void TfrmMain::CreateControls() {
   edtResult->setObjectName(QStringLiteral("edtResult"));
   edtResult->setAccessibleName(QStringLiteral("検索結果"));
   resultLayout->addWidget(edtResult);
+  pnlPaging = new QWidget(tabResult);
+  pnlPaging->setObjectName(QStringLiteral("pnlPaging"));
+  auto* pagingRow = new QHBoxLayout(pnlPaging);
+  pagingRow->setContentsMargins(2, 2, 2, 2);
+  lblPage = new QLabel(pnlPaging);
+  lblPage->setObjectName(QStringLiteral("lblPage"));
+  lblPage->setTextFormat(Qt::PlainText);
+  btnPreviousPage = new QPushButton(QStringLiteral("前のページ"), pnlPaging);
+  btnPreviousPage->setObjectName(QStringLiteral("btnPreviousPage"));
+  btnNextPage = new QPushButton(QStringLiteral("次のページ"), pnlPaging);
+  btnNextPage->setObjectName(QStringLiteral("btnNextPage"));
+  for (QPushButton* button : {btnPreviousPage, btnNextPage}) button->setAutoDefault(false);
+  pagingRow->addWidget(lblPage, 1);
+  pagingRow->addWidget(btnPreviousPage);
+  pagingRow->addWidget(btnNextPage);
+  pnlPaging->hide();
+  resultLayout->addWidget(pnlPaging);
   pge->addTab(tabResult, QStringLiteral("検索結果(&1)"));
 
   // Each document tab: a title panel with the tab's buttons at its right,
@@ -238,6 +257,8 @@ void TfrmMain::CreateControls() {
 
   MRUManager = new TMRUManager(this);
   MRUManager->setObjectName(QStringLiteral("MRUManager"));
+  IndexWatch = new TIndexWatch(this);
+  IndexUpdater = new TIndexUpdater(this, std::string(), std::string());
   FormPlacement = new TFormPlacement(this);
   FormPlacement->setObjectName(QStringLiteral("FormPlacement"));
 
@@ -276,6 +297,14 @@ void TfrmMain::CreateMenus() {
   mnuSearchMenu->addSeparator();
   mnuRecentDirectory = AddSubMenu(mnuSearchMenu, "mnuRecentDirectory",
                                   QStringLiteral("最近使ったディレクトリ(&T)"));
+  mnuSearchMenu->addSeparator();
+  mnuNextPage = AddMenuItem(mnuSearchMenu, "mnuNextPage", QStringLiteral("次のページ(&N)"));
+  mnuNextPage->setShortcut(QKeySequence(Qt::ALT | Qt::Key_PageDown));
+  mnuPreviousPage =
+      AddMenuItem(mnuSearchMenu, "mnuPreviousPage", QStringLiteral("前のページ(&P)"));
+  mnuPreviousPage->setShortcut(QKeySequence(Qt::ALT | Qt::Key_PageUp));
+  mnuNextPage->setEnabled(false);
+  mnuPreviousPage->setEnabled(false);
   mnuSearchMenu->addSeparator();
   mnuExit = AddMenuItem(mnuSearchMenu, "mnuExit", QStringLiteral("終了(&X)"));
 
@@ -385,6 +414,8 @@ void TfrmMain::CreateMenus() {
   mnuIndex = AddSubMenu(nullptr, "mnuIndex", QStringLiteral("インデックス(&I)"));
   mnuMakeIndex = AddMenuItem(mnuIndex, "mnuMakeIndex", QStringLiteral("作成(&C)..."));
   mnuMakeIndex->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+  mnuUpdateIndex = AddMenuItem(mnuIndex, "mnuUpdateIndex", QStringLiteral("インデックスを更新(&U)"));
+  mnuUpdateIndex->setEnabled(false);
 
   mnuTool = AddSubMenu(nullptr, "mnuTool", QStringLiteral("ツール(&T)"));
   mnuSetNamazurc = AddMenuItem(mnuTool, "mnuSetNamazurc", QStringLiteral("namazurc の設定(&S)..."));

@@ -93,6 +93,7 @@ void TfrmSettings::FormCreate() {
   f.chkUseConstantInBrowser->setChecked(values.UseConstantInBrowser);
   f.chkUsePnamazu->setChecked(values.UsePnamazu);
   CheckItem({f.optMknmzInternal, f.optMknmzDosWindow}, values.MknmzWindow);
+  f.chkAutoUpdateIndex->setChecked(values.AutoUpdateIndex);
   CheckItem({f.optWebBrowserInternal, f.optWebBrowserExternal}, values.WebBrowserOutputTo);
   CheckItem({f.optBrowserNavigator, f.optBrowserIE, f.optBrowserDefault}, values.WebBrowserType);
   f.edtNavigatorPath->setText(SjisToQString(values.NavigatorPath));
@@ -139,6 +140,7 @@ std::optional<TOptionValues> TfrmSettings::ControlValues() {
   values.UseConstantInBrowser = f.chkUseConstantInBrowser->isChecked();
   values.UsePnamazu = f.chkUsePnamazu->isChecked();
   values.MknmzWindow = CheckedItem({f.optMknmzInternal, f.optMknmzDosWindow});
+  values.AutoUpdateIndex = f.chkAutoUpdateIndex->isChecked();
   values.WebBrowserOutputTo = CheckedItem({f.optWebBrowserInternal, f.optWebBrowserExternal});
   values.WebBrowserType = CheckedItem({f.optBrowserNavigator, f.optBrowserIE, f.optBrowserDefault});
   values.UseTempDir = f.chkUseTempDir->isChecked();

@@ -184,6 +184,15 @@ TEST(ResultList, ListStartsAfterTheFirstLine) {
       2, 2);
   ASSERT_EQ(parse.Hits.size(), 1u);
   EXPECT_EQ(parse.Hits[0].Title, "1. real");
+
+  // A later page (--whence) numbers on: its list starts at its first hit.
+  parse = ParseResultText(Join({"h", "", "21. later (score: 2)", "/r (1 bytes)", "", "",
+                                "22. next (score: 1)", "/s (1 bytes)", "", "", "e"},
+                               "\n"),
+                          2, 2);
+  ASSERT_EQ(parse.Hits.size(), 2u);
+  EXPECT_EQ(parse.Hits[0].Title, "21. later");
+  EXPECT_EQ(parse.Hits[1].Uri, "/s");
 }
 
 TEST(ResultList, EmptyAndTinyInputs) {

@@ -161,6 +161,14 @@ TEST(SearchCommand, SummaryCountAndFormatOptions) {
   EXPECT_EQ(SearchOptions(s, view), " --sort=score --max=50 --html");
   s.Usepnamazu = "1";
   EXPECT_EQ(SearchOptions(s, view), " --sort=score --max=50 -h");
+
+  // A later page passes over the hits already shown; with every hit listed
+  // there is no later page.
+  s = DefaultSettings();
+  view.Whence = 40;
+  EXPECT_EQ(SearchOptions(s, view), " --sort=score --max=20 --whence=40");
+  view.ListCountAll = true;
+  EXPECT_EQ(SearchOptions(s, view), " --sort=score --all");
 }
 
 TEST(SearchCommand, ListCountIsClamped) {

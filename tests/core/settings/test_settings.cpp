@@ -495,6 +495,7 @@ TEST(SaveSettings, RoundTripOfEveryField) {
   s.BrowserType = "InternetExplorer";
   s.NavigatorPath = "/usr/bin/nav";
   s.ShowProcess = "DOSWindow";
+  s.AutoUpdateIndex = "1";
   s.namazuPath = "/n";
   s.mknmzPath = "/m";
   s.PerlPath = "/p";
@@ -548,6 +549,7 @@ TEST(SaveSettings, RoundTripOfEveryField) {
   EXPECT_EQ(r.BrowserType, expected.BrowserType);
   EXPECT_EQ(r.NavigatorPath, expected.NavigatorPath);
   EXPECT_EQ(r.ShowProcess, expected.ShowProcess);
+  EXPECT_EQ(r.AutoUpdateIndex, "1");
   EXPECT_EQ(r.namazuPath, expected.namazuPath);
   EXPECT_EQ(r.mknmzPath, expected.mknmzPath);
   EXPECT_EQ(r.PerlPath, expected.PerlPath);
@@ -568,7 +570,7 @@ TEST(SaveSettings, RoundTripOfEveryField) {
   for (int i = 1; i <= 10; ++i) expectedSearch.push_back("History" + std::to_string(i));
   EXPECT_EQ(search, expectedSearch);
   EXPECT_EQ(ini.ReadSection("Mknmz"),
-            (std::vector<std::string>{"ConfirmCommandLine", "ShowProcess"}));
+            (std::vector<std::string>{"ConfirmCommandLine", "ShowProcess", "AutoUpdate"}));
   EXPECT_EQ(ini.ReadString("Window", "HideSearchButton", ""), "0");
   EXPECT_EQ(ini.ReadString("Edit", "CopyDefFileName", "x"), "");
 }

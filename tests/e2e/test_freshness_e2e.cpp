@@ -1,0 +1,194 @@
+// Indexes that keep themselves fresh, with the real mknmz and namazu: a file
+// added in a watched folder marks the index within 2 s, the update command
+// brings it in and the mark goes; an index another mknmz holds is left alone
+// and reported; the watcher at its bound says so.
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "platform/platform.h"
+#include "ui/search/indexupdate.h"
+#include "ui/search/indexwatch.h"
+#include "ui/search/mainwindow.h"
+#include "ui/search/resultview.h"
+#include "support/uitest_support.h"
+
+using namespace tavirel;
+using namespace tavirel::uitest;
+
+namespace {
+
+void WriteFile(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+}  // namespace
+
+class TestFreshness : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase();
+  void addedFileMarksAndUpdateBringsItIn();
+  void lockedIndexIsLeftAlone();
+  void automaticUpdateOnceQuiet();
+  void watcherAtItsBound();
+
+ private:
+  std::string Path(const char* name) const {
+    return dir_.filePath(QString::fromUtf8(name)).toStdString();
+  }
+  bool HasMark(const TfrmMain& window) const {
+    return window.lblIndexStatus->text().contains(QStringLiteral("未反映の変更あり"));
+  }
+  void Search(TfrmMain& window, const QString& formula);
+
+  QTemporaryDir dir_;
+  std::string docs_, index_;
+  bool skip_ = false;
+};
+
+void TestFreshness::initTestCase() {
+  if (!QFile::exists(QStringLiteral("/usr/bin/namazu")) ||
+      !QFile::exists(QStringLiteral("/usr/bin/mknmz"))) {
+    skip_ = true;
+    return;
+  }
+  QVERIFY(dir_.isValid());
+  // Documents under a Japanese name with a blank; the index under one
+  // without a blank, which mknmz cannot write under.
+  docs_ = Path("文書 フォルダ");
+  index_ = Path("索引");
+  QDir().mkpath(QString::fromStdString(docs_ + "/下位"));
+  QDir().mkpath(QString::fromStdString(index_));
+  WriteFile(docs_ + "/a.txt", "apple banana\n");
+  WriteFile(docs_ + "/下位/b.txt", "apple cherry\n");
+  const std::string command =
+      "env -u LC_ALL -u LC_CTYPE -u LC_MESSAGES -u LANGUAGE LANG=ja_JP.SJIS PERL_BADLANG=0 "
+      "perl /usr/bin/mknmz -O '" + index_ + "' '" + docs_ + "' >/dev/null 2>&1";
+  QCOMPARE(std::system(command.c_str()), 0);
+  // The settings file is Shift-JIS.
+  WriteFile(Path("tavirel.ini"), "[Window]\r\nSavePosition=0\r\nShowExplanation=0\r\n"
+                                 "[Search]\r\nDirectoryCount=1\r\nDirectory1=" +
+                                     *platform::Utf8ToCp932(index_) + "\r\n");
+  TfrmMain::SetSettingsFileOverride(Path("tavirel.ini"));
+  qputenv("TMPDIR", dir_.path().toUtf8());
+}
+
+void TestFreshness::Search(TfrmMain& window, const QString& formula) {
+  window.cboKeyword->setEditText(formula);
+  window.btnSearch->click();
+}
+
+void TestFreshness::addedFileMarksAndUpdateBringsItIn() {
+  if (skip_) QSKIP("namazu and mknmz are needed (packages namazu2, namazu2-index-tools)");
+  TfrmMain window;
+  Search(window, QStringLiteral("apple"));
+  QCOMPARE(window.edtResult->HitCount(), 2);
+  QVERIFY2(!HasMark(window), qPrintable(window.lblIndexStatus->text()));
+  QVERIFY(!window.mnuUpdateIndex->isEnabled());
+  QCOMPARE(window.IndexWatch->FoldersOf(0).size(), size_t{1});
+
+  // A file in a subfolder: the mark within 2 s.
+  WriteFile(docs_ + "/下位/新規.txt", "zebra apple\n");
+  QTRY_VERIFY_WITH_TIMEOUT(HasMark(window), 2000);
+  QVERIFY(window.mnuUpdateIndex->isEnabled());
+
+  // The update runs in the background; the window searches meanwhile.
+  window.mnuUpdateIndex->trigger();
+  QVERIFY(window.IndexUpdater->Busy());
+  QVERIFY(!HasMark(window));
+  window.mnuUpdateIndex->trigger();  // a second request while it runs adds nothing
+  Search(window, QStringLiteral("banana"));
+  QCOMPARE(window.edtResult->HitCount(), 1);
+  QTRY_VERIFY_WITH_TIMEOUT(!window.IndexUpdater->Busy(), 60000);
+  QVERIFY2(window.stb->currentMessage().startsWith(QStringLiteral("インデックスを更新しました")),
+           qPrintable(window.stb->currentMessage()));
+  QVERIFY2(!HasMark(window), qPrintable(window.lblIndexStatus->text()));
+  QVERIFY2(window.lblIndexStatus->text().startsWith(QStringLiteral("文書 3 件")),
+           qPrintable(window.lblIndexStatus->text()));
+  Search(window, QStringLiteral("zebra"));
+  QCOMPARE(window.edtResult->HitCount(), 1);
+  window.close();
+}
+
+void TestFreshness::lockedIndexIsLeftAlone() {
+  if (skip_) QSKIP("namazu and mknmz are needed (packages namazu2, namazu2-index-tools)");
+  TfrmMain window;
+  Search(window, QStringLiteral("apple"));
+  WriteFile(docs_ + "/c.txt", "apple date\n");
+  QTRY_VERIFY_WITH_TIMEOUT(HasMark(window), 2000);
+  WriteFile(index_ + "/NMZ.lock2", "");
+  BoxSeen box;
+  AnswerNextBox(&box, QMessageBox::Ok);
+  window.mnuUpdateIndex->trigger();
+  QTRY_VERIFY_WITH_TIMEOUT(box.seen, 5000);
+  QFile::remove(QString::fromStdString(index_ + "/NMZ.lock2"));
+  QVERIFY2(box.text.contains(QStringLiteral("NMZ.lock2")), qPrintable(box.text));
+  QCOMPARE(box.icon, QMessageBox::Warning);
+  QVERIFY(HasMark(window));  // the changes are still not in it
+  QVERIFY(!window.IndexUpdater->Busy());
+  window.close();
+}
+
+void TestFreshness::automaticUpdateOnceQuiet() {
+  if (skip_) QSKIP("namazu and mknmz are needed (packages namazu2, namazu2-index-tools)");
+  WriteFile(Path("auto.ini"), "[Window]\r\nSavePosition=0\r\nShowExplanation=0\r\n"
+                              "[Search]\r\nDirectoryCount=1\r\nDirectory1=" +
+                              *platform::Utf8ToCp932(index_) +
+                              "\r\n[Mknmz]\r\nAutoUpdate=1\r\n");
+  TfrmMain::SetSettingsFileOverride(Path("auto.ini"));
+  TfrmMain window;
+  window.AutoUpdateQuietMs = 500;
+  Search(window, QStringLiteral("apple"));
+  WriteFile(docs_ + "/quince.txt", "quince\n");
+  QTRY_VERIFY_WITH_TIMEOUT(HasMark(window), 2000);
+  // Nobody asks: the update runs once the changes are quiet.
+  QTRY_VERIFY_WITH_TIMEOUT(window.IndexUpdater->Busy(), 5000);
+  QTRY_VERIFY_WITH_TIMEOUT(!window.IndexUpdater->Busy(), 60000);
+  QVERIFY2(!HasMark(window), qPrintable(window.lblIndexStatus->text()));
+  Search(window, QStringLiteral("quince"));
+  QCOMPARE(window.edtResult->HitCount(), 1);
+  window.close();
+  TfrmMain::SetSettingsFileOverride(Path("tavirel.ini"));
+}
+
+void TestFreshness::watcherAtItsBound() {
+  if (skip_) QSKIP("namazu and mknmz are needed (packages namazu2, namazu2-index-tools)");
+  // The document folder and its subfolder need two watches.
+  const std::string index = platform::ProgramPathFromNative(index_);
+  struct Case {
+    const char* name;
+    size_t bound;
+    const char* message;  // in the limit message, or nullptr for none
+  };
+  const Case cases[] = {{"room for both folders", 10, nullptr},
+                        {"one watch only", 1, "1 個を超えた"}};
+  for (const Case& c : cases) {
+    TIndexWatch watch(nullptr, c.bound);
+    watch.WatchIndexes({index});
+    QCOMPARE(watch.FoldersOf(0).size(), size_t{1});
+    QCOMPARE(watch.WatchCount(), std::min<size_t>(c.bound, 2));
+    QCOMPARE(watch.LimitMessage().contains(QString::fromUtf8(c.message ? c.message : "-")),
+             c.message != nullptr);
+    QCOMPARE(watch.LimitMessage().isEmpty(), c.message == nullptr);
+  }
+  // An index whose folders are not known is not watched.
+  TIndexWatch watch;
+  watch.WatchIndexes({dir_.path().toStdString()});
+  QVERIFY(watch.FoldersOf(0).empty());
+  QCOMPARE(watch.WatchCount(), size_t{0});
+}
+
+QTEST_MAIN(TestFreshness)
+#include "test_freshness_e2e.moc"
