@@ -12,6 +12,7 @@
 
 #include <algorithm>
 
+#include "core/search/mainview.h"
 #include "ui/process/browser.h"
 #include "ui/widgets/qtcodec.h"
 
@@ -242,46 +243,17 @@ void TTextView::MoveToHighlight(int index) {
   emit HighlightPositionChanged(HighlightPositionText());
 }
 
-void TTextView::NextHighlight() {
-  if (highlights_.empty()) {
-    Beep();
-    return;
-  }
-  int next = 0;
-  if (current_ >= 0) {
-    next = (current_ + 1) % HighlightCount();
-  } else {
-    // Before the first move: the first one after the caret.
-    const int64_t caret = textCursor().position();
-    next = static_cast<int>(std::lower_bound(highlights_.begin(), highlights_.end(), caret,
-                                             [](const TCharRange& r, int64_t p) {
-                                               return r.Start < p;
-                                             }) -
-                            highlights_.begin()) %
-           HighlightCount();
-  }
-  MoveToHighlight(next);
-}
+void TTextView::NextHighlight() { StepHighlight(true); }
 
-void TTextView::PreviousHighlight() {
-  if (highlights_.empty()) {
+void TTextView::PreviousHighlight() { StepHighlight(false); }
+
+void TTextView::StepHighlight(bool forward) {
+  const int mark = StepToMark(highlights_, current_, textCursor().position(), forward);
+  if (mark < 0) {
     Beep();
     return;
   }
-  const int count = HighlightCount();
-  int previous = count - 1;
-  if (current_ >= 0) {
-    previous = (current_ + count - 1) % count;
-  } else {
-    // Before the first move: the last one before the caret.
-    const int64_t caret = textCursor().position();
-    const int before = static_cast<int>(
-        std::lower_bound(highlights_.begin(), highlights_.end(), caret,
-                         [](const TCharRange& r, int64_t p) { return r.Start < p; }) -
-        highlights_.begin());
-    if (before > 0) previous = before - 1;
-  }
-  MoveToHighlight(previous);
+  MoveToHighlight(mark);
 }
 
 void TTextView::Beep() {

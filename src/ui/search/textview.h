@@ -94,6 +94,7 @@ class TTextView : public QPlainTextEdit {
   void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
+  void StepHighlight(bool forward);
   void Beep();
   void ScrollBy(QAbstractSlider::SliderAction action);
   void CaretToFirstVisibleLine();
