@@ -194,6 +194,10 @@ class TfrmMain : public QMainWindow {
   int ClientHeight() const;
 
   // ---- Search ---------------------------------------------------------------------
+  // The title above the HTML view while it shows the result page.
+  static inline const QString ResultPageTitle = QStringLiteral("検索結果");
+  // The items of a box in Shift-JIS (characters it cannot write dropped).
+  static std::vector<std::string> BoxItems(const QComboBox* box);
   void btnSearchClick();
   // True when the formula is unusable (after showing the message).
   bool ValidateQuery();
