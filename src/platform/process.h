@@ -94,6 +94,13 @@ class ChildProcess {
   // signal number when a signal ended it, -1 when nothing was started.
   int Wait();
 
+  // Asks the program, and the programs it started, to stop as Ctrl+C in a
+  // console would (SIGINT to its session): a program that cleans up on an
+  // interrupt, as mknmz does, gets to do so. Kill ends them outright.
+  // Both do nothing once the child has been waited for.
+  void Interrupt();
+  void Kill();
+
   int Pid() const { return pid_; }
 
  private:

@@ -437,6 +437,15 @@ void ChildProcess::CloseOutput() {
   outputEnded_ = true;
 }
 
+void ChildProcess::Interrupt() {
+  // The child leads a session of its own, so its id is its group's.
+  if (pid_ >= 0 && !reaped_) ::kill(-pid_, SIGINT);
+}
+
+void ChildProcess::Kill() {
+  if (pid_ >= 0 && !reaped_) ::kill(-pid_, SIGKILL);
+}
+
 int ChildProcess::Wait() {
   if (pid_ < 0) return -1;
   if (reaped_) return exitCode_;

@@ -45,7 +45,36 @@ TIndexUpdater::TIndexUpdater(QObject* parent, std::string perl, std::string mknm
   connect(&poll_, &QTimer::timeout, this, [this] { Poll(); });
 }
 
-TIndexUpdater::~TIndexUpdater() = default;  // the child is waited for
+TIndexUpdater::~TIndexUpdater() { Abort(); }
+
+std::string TIndexUpdater::Abort(int graceMs) {
+  queue_.clear();
+  if (!child_) return {};
+  poll_.stop();
+  child_->Interrupt();
+  // mknmz reports the interrupt and cleans up; its output is read so that
+  // no write of its blocks on a full pipe meanwhile.
+  QElapsedTimer waited;
+  waited.start();
+  std::string bytes;
+  platform::ReadStatus status = platform::ReadStatus::Data;
+  while (status == platform::ReadStatus::Data || status == platform::ReadStatus::Timeout) {
+    if (waited.elapsed() >= graceMs) {
+      child_->Kill();
+      break;
+    }
+    bytes.clear();
+    status = child_->ReadOutput(bytes, 100);
+  }
+  child_->Wait();
+  child_.reset();
+  writer_.reset();
+  watcher_.reset();
+  lines_.reset();
+  std::string index;
+  index.swap(current_);
+  return index;
+}
 
 void TIndexUpdater::SetPrograms(std::string perl, std::string mknmz) {
   perl_ = std::move(perl);

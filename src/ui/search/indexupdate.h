@@ -27,7 +27,7 @@ class TIndexUpdater : public QObject {
  public:
   // `perl` and `mknmz` are the program paths of the settings.
   TIndexUpdater(QObject* parent, std::string perl, std::string mknmz);
-  ~TIndexUpdater() override;
+  ~TIndexUpdater() override;  // aborts what runs
 
   // Queues the index (a program path) unless it is waiting or being updated.
   void Enqueue(const std::string& index);
@@ -35,6 +35,12 @@ class TIndexUpdater : public QObject {
   // The index being updated now; empty when none is.
   const std::string& Current() const { return current_; }
   void SetPrograms(std::string perl, std::string mknmz);
+  // Stops the update that runs and forgets the ones waiting: mknmz is
+  // interrupted, removes its work files and lock and leaves the index as it
+  // was before the update; after `graceMs` it is ended outright. No
+  // Finished is sent for them. Returns the index that was being updated
+  // (empty when none was).
+  std::string Abort(int graceMs = 10000);
 
  signals:
   // The progress of the current update, for the status bar.

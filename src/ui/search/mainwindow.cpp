@@ -109,6 +109,14 @@ void TfrmMain::ConnectEvents() {
   connect(autoUpdateTimer_, &QTimer::timeout, this, [this] {
     if (Settings.AutoUpdateIndex == "1") mnuUpdateIndexClick();
   });
+  // The index box is looked at once its text has settled for a moment, so
+  // typing a folder name does not look at every part of it.
+  indexBoxTimer_ = new QTimer(this);
+  indexBoxTimer_->setSingleShot(true);
+  indexBoxTimer_->setInterval(500);
+  connect(indexBoxTimer_, &QTimer::timeout, this, [this] { WatchIndexBox(); });
+  connect(cboIndexDir, &QComboBox::editTextChanged, indexBoxTimer_,
+          qOverload<>(&QTimer::start));
   connect(IndexWatch, &TIndexWatch::ChangesSeen, this, [this] {
     ShowIndexStatus();
     // Every change starts the quiet minute again.
@@ -452,6 +460,20 @@ void TfrmMain::ApplyStayOnTop() {
 // ---- Closing ---------------------------------------------------------------------------
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
+  if (!closed_ && IndexUpdater->Busy()) {
+    const QString index = SjisToQString(IndexUpdater->Current());
+    const auto answer = ShowMessageBox(
+        this, QStringLiteral("確認"),
+        QStringLiteral("インデックスを更新しています%1。\n"
+                       "更新を中止して閉じますか？ 中止したインデックスは更新前のまま残ります。")
+            .arg(index.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(index)),
+        QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes) {
+      event->ignore();
+      return;
+    }
+    IndexUpdater->Abort();
+  }
   if (FormCloseQuery()) {
     event->accept();
   } else {

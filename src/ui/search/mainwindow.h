@@ -332,7 +332,13 @@ class TfrmMain : public QMainWindow {
   // The index directories of the box as they are now, looked at; the box's
   // tooltip says what each one holds.
   TIndexDirectoryCheck CheckIndexField();
-  void UpdateIndexToolTip();
+  // The same for the box as it reads now, before a search takes it into the
+  // settings.
+  TIndexDirectoryCheck CheckIndexBox();
+  void UpdateIndexToolTip() { CheckIndexBox(); }
+  // Shows and watches the indexes the box names: from the start and once
+  // its text has settled, not only when a search runs.
+  void WatchIndexBox() { ShowIndexStatus(CheckIndexBox()); }
   // The searched indexes' state in the status bar: the check's few words,
   // the changes not yet in them, and why some changes cannot be seen.
   void ShowIndexStatus(const TIndexDirectoryCheck& check);
@@ -351,6 +357,7 @@ class TfrmMain : public QMainWindow {
   std::string pagedFormula_;
   QString indexStatusText_, indexStatusTip_;  // from the last check
   QTimer* autoUpdateTimer_ = nullptr;         // runs once changes are quiet
+  QTimer* indexBoxTimer_ = nullptr;           // runs once the index box has settled
   std::vector<QAction*> sortItems_;   // in the order of cboSortType's items
   bool shown_ = false;
   bool closed_ = false;

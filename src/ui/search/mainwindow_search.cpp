@@ -132,8 +132,7 @@ void TfrmMain::ShowIndexStatus() {
   lblIndexStatus->setToolTip(tip);
 }
 
-void TfrmMain::UpdateIndexToolTip() {
-  // The box as it reads now, without taking it into the settings.
+TIndexDirectoryCheck TfrmMain::CheckIndexBox() {
   auto field = BoxText(cboIndexDir);
   if (!field) {
     const QByteArray utf8 = cboIndexDir->currentText().toUtf8();
@@ -142,8 +141,9 @@ void TfrmMain::UpdateIndexToolTip() {
   }
   TSettings settings = Settings;
   settings.IndexDirectories = ParseIndexDirectoryList(TrimBlanks(*field));
-  const TIndexDirectoryCheck check = CheckIndexDirectories(settings, ProgramFolder(), DriveConstantList);
+  TIndexDirectoryCheck check = CheckIndexDirectories(settings, ProgramFolder(), DriveConstantList);
   cboIndexDir->setToolTip(SjisToQString(check.StatusText("\n")));
+  return check;
 }
 
 bool TfrmMain::ValidateQuery() {
