@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -76,6 +77,7 @@ class TestPaging : public QObject {
   void init();
   void pagesRunTheSameLineWithWhence();
   void confirmedPages();
+  void focusStaysWhileSearching();
   void realNamazuPagesThroughAllHits();
 
  private:
@@ -119,6 +121,45 @@ QString TestPaging::FirstLine(const TfrmMain& window) {
   const qsizetype at = text.indexOf(QRegularExpression(QStringLiteral("^\\d+\\. "),
                                                        QRegularExpression::MultilineOption));
   return at < 0 ? QString() : text.mid(at, text.indexOf('\n', at) - at);
+}
+
+// While the searcher runs the window takes no input, yet the focus does not
+// leave and come back: a screen reader announces only where it lands.
+void TestPaging::focusStaysWhileSearching() {
+  WriteSettings("[Search]\r\nDirectoryCount=1\r\nDirectory1=" + Path("idx") +
+                "\r\n[Command]\r\nnamazuPath=" + Path("namazu") + "\r\n");
+  TfrmMain window;
+  window.show();
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+  window.cboKeyword->setFocus();
+  QTRY_COMPARE(QApplication::focusWidget(), window.cboKeyword);
+  QList<QWidget*> focused;
+  auto record = connect(qApp, &QApplication::focusChanged,
+                        [&](QWidget*, QWidget* now) { focused << now; });
+  struct Step {
+    const char* name;
+    std::function<void()> act;
+    QList<QWidget*> focus;  // the focus changes it makes
+  };
+  const Step steps[] = {
+      {"Enter in the formula box",
+       [&] {
+         window.cboKeyword->setEditText(QStringLiteral("apple"));
+         QTest::keyClick(window.cboKeyword->lineEdit(), Qt::Key_Return);
+       },
+       {window.edtResult}},
+      {"next page from the list", [&] { window.mnuNextPage->trigger(); }, {}},
+  };
+  for (const Step& s : steps) {
+    focused.clear();
+    s.act();
+    QCOMPARE(window.edtResult->HitCount(), 20);
+    QVERIFY2(focused == s.focus, s.name);
+    QVERIFY2(window.isEnabled(), s.name);
+  }
+  disconnect(record);
+  QCOMPARE(Runs().size(), 2);
+  window.close();
 }
 
 void TestPaging::pagesRunTheSameLineWithWhence() {

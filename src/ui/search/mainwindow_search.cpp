@@ -36,6 +36,7 @@
 #include "ui/search/placement.h"
 #include "ui/search/recentdirs.h"
 #include "ui/search/resultview.h"
+#include "ui/widgets/inputblock.h"
 #include "ui/widgets/msgbox.h"
 #include "ui/widgets/qtcodec.h"
 
@@ -287,11 +288,10 @@ void TfrmMain::RunSearch(const std::string& formula, int whence) {
     return true;
   };
   auto runner = [this](const std::string& commandLine, const std::string& workingFolder) {
-    // The window takes no input while the searcher runs.
-    setEnabled(false);
+    // The window takes no input while the searcher runs; it keeps its focus.
+    const TInputBlock block(this);
     const intptr_t started =
         RunConsoleProcess(commandLine, workingFolder, psmHidden, nullptr, acNamazu);
-    setEnabled(true);
     return started != 0 ? 1 : 0;
   };
   const SearchRunOutcome outcome =
