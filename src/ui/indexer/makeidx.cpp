@@ -112,20 +112,7 @@ void TfrmMakeIndex::BuildPages() {
       QStringLiteral("コマンド 99 / 99　文書 99999 / 99999・残り約 999 分")));
   lblRunStatus->hide();
 
-  QFont font(QStringLiteral("ＭＳ ゴシック"));
-  font.setPixelSize(12);
-  font.setStyleHint(QFont::TypeWriter);
-  font.setFixedPitch(true);
-  edtProcess->setFont(font);
-  pmnu = new QMenu(this);
-  pmnu->setObjectName(QStringLiteral("pmnu"));
-  mnuCopy = new QAction(QStringLiteral("コピー(&C)"), this);
-  mnuCopy->setObjectName(QStringLiteral("mnuCopy"));
-  mnuCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-  mnuCopy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-  mnuCopy->setEnabled(false);
-  pmnu->addAction(mnuCopy);
-  edtProcess->addAction(mnuCopy);
+  SetUpConsoleView(edtProcess, this, edtProcess, pmnu, mnuCopy);
 
   FormPlacement = new TFormPlacement(this);
   FormPlacement->setObjectName(QStringLiteral("FormPlacement"));
@@ -170,8 +157,6 @@ void TfrmMakeIndex::ConnectEvents() {
   connect(mnuCopy, &QAction::triggered, this, [this] { mnuCopyClick(); });
   connect(pmnu, &QMenu::aboutToShow, this, [this] { pmnuPopup(); });
   connect(edtProcess, &TBigView::selectionChanged, this, [this] { pmnuPopup(); });
-  connect(edtProcess, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& pos) { pmnu->popup(edtProcess->viewport()->mapToGlobal(pos)); });
 
   for (QObject* watched : {static_cast<QObject*>(edtCmdlineEdit),
                            static_cast<QObject*>(edtCommandLine),
@@ -361,14 +346,7 @@ void TfrmMakeIndex::btnSetDefaultDirClick() {
 }
 
 void TfrmMakeIndex::btnHelpClick() {
-  if (helpWindow_) {
-    helpWindow_->show();
-    helpWindow_->raise();
-    helpWindow_->activateWindow();
-    return;
-  }
-  helpWindow_ = new TfrmWindow(this);
-  helpWindow_->setWindowTitle(QStringLiteral("コマンドライン・オプション"));
+  if (!OpenOptionHelpWindow(helpWindow_, this)) return;
   // Room for about 80 columns and 30 lines of the help, within the screen.
   const QFontMetrics metrics(helpWindow_->edt->font());
   QSize size(metrics.horizontalAdvance(QString(80, QLatin1Char('M'))) +
