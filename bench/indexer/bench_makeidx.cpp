@@ -32,10 +32,7 @@
 #include <vector>
 
 #include "core/indexer/mknmzcmd.h"
-#include "core/process/cmdline.h"
 #include "core/settings/settings.h"
-#include "platform/platform.h"
-#include "platform/process.h"
 #include "support/benchcorpus.h"
 #include "support/benchsupport.h"
 #include "ui/indexer/makeidx.h"
@@ -45,21 +42,8 @@
 namespace {
 
 using namespace tavirel;
-using Clock = std::chrono::steady_clock;
+using namespace tavirel::bench;
 namespace fs = std::filesystem;
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-int RunToDevNull(const std::string& commandLine, const std::string& workDir) {
-  platform::ProcessStartInfo info;
-  info.arguments = SplitCommandLine(commandLine);
-  info.workingFolder = workDir;
-  info.show = platform::ConsoleShow::Hidden;
-  info.captureOutput = false;
-  platform::ChildProcess child;
-  if (!child.Start(info).started) return -1;
-  return child.Wait();
-}
 
 // Records how late a 10 ms timer fires while `active` says so.
 class GapMeter {
@@ -106,23 +90,15 @@ void Summary(const char* what, const std::vector<double>& times) {
 int main(int argc, char** argv) {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
-  const int files = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2000;
-  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+  const int files = CountArgument(argc, argv, 1, 2000);
+  const int runs = CountArgument(argc, argv, 2, 3);
 
-  LoadSettings(Settings, "");  // every key at its default
-  Settings.IniFileName.clear();
-  if (!platform::FileExists(Settings.PerlPath) || !platform::FileExists(Settings.mknmzPath)) {
-    std::printf("mknmz (%s) or perl (%s) is not installed; nothing to measure.\n",
-                Settings.mknmzPath.c_str(), Settings.PerlPath.c_str());
-    return 0;
-  }
-  std::error_code ec;
-  const std::string folder = bench::MakeBenchFolder("bench_makeidx");
-  if (folder.empty()) return 1;
-  const fs::path root = folder;
-  const fs::path corpus = root / "corpus";
-  const bench::CorpusSize size = bench::WriteMixedCorpus(corpus, files);
-  std::printf("Corpus: %d files, %.2f MB in %s\n", size.files, size.bytes / 1e6, corpus.c_str());
+  // The window reads the global settings.
+  const BenchCorpus corpus("bench_makeidx", files, Settings);
+  if (!corpus.Ready()) return corpus.ExitCode();
+  const fs::path root = corpus.root;
+  std::printf("Corpus: %d files, %.2f MB in %s\n", corpus.size.files, corpus.size.bytes / 1e6,
+              corpus.corpus.c_str());
   std::printf("The window's run (mkdir + mknmz captured into the run page) against the same\n"
               "mknmz started by hand with its output to /dev/null; %d run(s) each, alternating.\n\n",
               runs);
@@ -140,7 +116,7 @@ int main(int argc, char** argv) {
       const Clock::time_point start = Clock::now();
       if (throughWindow) {
         TIndexChoices choices;
-        choices.targetDirectories = corpus.string();
+        choices.targetDirectories = corpus.corpus;
         choices.indexOtherDir = true;
         choices.outputDir = index.string();
         const TCommandLines lines = BuildCommandLines(choices, NativePathStyle);
@@ -149,13 +125,13 @@ int main(int argc, char** argv) {
         window.btnMakeIndex->click();
         meter.Stop();
       } else {
-        fs::create_directories(index);
-        const std::string command = "\"" + Settings.PerlPath + "\" \"" + Settings.mknmzPath +
-                                    "\" --output=\"" + index.string() + "\" \"" + corpus.string() + "\"";
-        if (RunToDevNull(command, fs::path(Settings.mknmzPath).parent_path().string()) != 0) failed = true;
+        // From mknmz's folder, as the window runs it.
+        if (!BuildIndex(Settings, index.string(), corpus.corpus,
+                        fs::path(Settings.mknmzPath).parent_path().string()))
+          failed = true;
       }
       const double seconds = Seconds(Clock::now() - start);
-      if (!fs::exists(index / "NMZ.i")) {
+      if (throughWindow && !fs::exists(index / "NMZ.i")) {
         std::fprintf(stderr, "no index in %s\n", index.c_str());
         failed = true;
       }
@@ -216,6 +192,5 @@ int main(int argc, char** argv) {
                 static_cast<long long>(treeMeter.Percentile99()));
   }
   std::printf("(removing the temporary folders may take a while)\n");
-  fs::remove_all(root, ec);
   return failed ? 1 : 0;
 }

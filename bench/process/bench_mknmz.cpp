@@ -21,9 +21,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
-#include "platform/process.h"
-#include "core/process/cmdline.h"
 #include "support/benchcorpus.h"
 #include "support/benchsupport.h"
 #include "core/settings/settings.h"
@@ -33,10 +30,8 @@
 namespace {
 
 using namespace tavirel;
-using Clock = std::chrono::steady_clock;
+using namespace tavirel::bench;
 namespace fs = std::filesystem;
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 // User plus system CPU seconds of this process or of its waited-for children.
 double CpuSeconds(int who) {
@@ -46,51 +41,20 @@ double CpuSeconds(int who) {
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
-// Starts the command line with the platform's process API, output to
-// /dev/null, in the same environment as every console program, and waits.
-int RunToDevNull(const std::string& commandLine, const std::string& workDir) {
-  platform::ProcessStartInfo info;
-  info.arguments = SplitCommandLine(commandLine);
-  info.workingFolder = workDir;
-  info.show = platform::ConsoleShow::Hidden;
-  info.captureOutput = false;  // standard output and error go to /dev/null
-  platform::ChildProcess child;
-  if (!child.Start(info).started) return -1;
-  return child.Wait();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
 
-  const int files = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2000;
-  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 2;
+  const int files = CountArgument(argc, argv, 1, 2000), runs = CountArgument(argc, argv, 2, 2);
 
   TSettings defaults;
-  LoadSettings(defaults, "");  // every key at its default
-  if (!platform::FileExists(defaults.PerlPath) || !platform::FileExists(defaults.mknmzPath)) {
-    std::printf("mknmz (%s) or perl (%s) is not installed; nothing to measure.\n",
-                defaults.mknmzPath.c_str(), defaults.PerlPath.c_str());
-    return 0;
-  }
-
-  std::error_code ec;
-  const std::string folder = bench::MakeBenchFolder("bench_mknmz");
-  if (folder.empty()) return 1;
-  const fs::path root = folder;
-  const fs::path corpus = root / "corpus";
-  const bench::CorpusSize size = bench::WriteMixedCorpus(corpus, files);
-  if (size.files != files) {
-    std::fprintf(stderr, "cannot write the corpus to %s\n", corpus.c_str());
-    fs::remove_all(root, ec);
-    return 1;
-  }
+  const BenchCorpus corpus("bench_mknmz", files, defaults);
+  if (!corpus.Ready()) return corpus.ExitCode();
+  const fs::path root = corpus.root;
   std::printf("Corpus: %d files, %.2f MB (half EUC-JP Japanese, half English) in %s\n",
-              size.files, size.bytes / 1e6, corpus.c_str());
+              corpus.size.files, corpus.size.bytes / 1e6, corpus.corpus.c_str());
   std::printf("mknmz through the captured runner into an offscreen TBigView, against the same\n"
               "command with its output sent to /dev/null; %d run(s) each, alternating.\n\n",
               runs);
@@ -108,9 +72,7 @@ int main(int argc, char** argv) {
       const fs::path index =
           root / ((capture ? "index-captured-" : "index-devnull-") + std::to_string(run));
       fs::create_directories(index);
-      const std::string commandLine = Quoted(defaults.PerlPath) + " " +
-                                      Quoted(defaults.mknmzPath) + " -O " +
-                                      Quoted(index.string()) + " " + Quoted(corpus.string());
+      const std::string commandLine = MknmzCommandLine(defaults, index.string(), corpus.corpus);
       const double selfBefore = CpuSeconds(RUSAGE_SELF);
       const double childrenBefore = CpuSeconds(RUSAGE_CHILDREN);
       const Clock::time_point start = Clock::now();
@@ -119,12 +81,12 @@ int main(int argc, char** argv) {
         if (RunConsoleProcess(commandLine, root.string(), psmCaptured, &view) == 0) failed = true;
         viewLines = static_cast<size_t>(view.LineCount());
       } else {
-        if (RunToDevNull(commandLine, root.string()) != 0) failed = true;
+        if (!BuildIndex(defaults, index.string(), corpus.corpus, root.string())) failed = true;
       }
       const double seconds = Seconds(Clock::now() - start);
       const double selfCpu = CpuSeconds(RUSAGE_SELF) - selfBefore;
       const double childCpu = CpuSeconds(RUSAGE_CHILDREN) - childrenBefore;
-      if (!fs::exists(index / "NMZ.i")) {
+      if (capture && !fs::exists(index / "NMZ.i")) {
         std::fprintf(stderr, "mknmz wrote no index into %s\n", index.c_str());
         failed = true;
       }
@@ -149,6 +111,5 @@ int main(int argc, char** argv) {
                 sumCaptured / captured.size(), sumNull / devNull.size(),
                 sumCaptured / sumNull);
   }
-  fs::remove_all(root, ec);
   return failed ? 1 : 0;
 }

@@ -20,8 +20,7 @@
 #include <vector>
 
 #include "core/search/indexstatus.h"
-#include "platform/platform.h"
-#include "platform/process.h"
+#include "core/settings/settings.h"
 #include "support/benchcorpus.h"
 #include "support/benchsupport.h"
 
@@ -34,25 +33,12 @@ namespace fs = std::filesystem;
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 30;
-  const int files = argc > 2 ? std::max(40, std::atoi(argv[2])) : 200;
-  const std::string namazu = "/usr/bin/namazu", perl = "/usr/bin/perl", mknmz = "/usr/bin/mknmz";
-  if (!platform::FileExists(namazu) || !platform::FileExists(mknmz)) {
-    std::printf("namazu or mknmz is not installed; nothing to measure.\n");
-    return 0;
-  }
-  std::error_code ec;
-  const std::string root = MakeBenchFolder("bench_indexstatus");
-  if (root.empty()) return 1;
-  const std::string corpus = root + "/corpus", index = root + "/index";
-  bench::WriteMixedCorpus(corpus, files);
-  fs::create_directories(index, ec);
-  if (RunHidden({perl, mknmz, "-O", index, corpus}, root) != 0 ||
-      !platform::FileExists(index + "/NMZ.i")) {
-    std::fprintf(stderr, "could not build the index in %s\n", index.c_str());
-    fs::remove_all(root, ec);
-    return 1;
-  }
+  const int runs = CountArgument(argc, argv, 1, 30, 3);
+  const int files = CountArgument(argc, argv, 2, 200, 40);
+  TSettings settings;
+  const IndexedCorpus corpus("bench_indexstatus", files, settings);
+  if (!corpus.Ready()) return corpus.ExitCode();
+  const std::string &root = corpus.root, &index = corpus.index;
   {
     // About three years of daily updates.
     std::ofstream log(index + "/NMZ.log", std::ios::app | std::ios::binary);
@@ -63,10 +49,11 @@ int main(int argc, char** argv) {
              "Wakati:              module_kakasi -ieuc -oeuc -w\nSystem:              linux\n"
              "Perl:                5.036000\nNamazu:              2.0.21\n\n";
   }
+  std::error_code ec;
   std::printf("index of %d files, NMZ.log %.0f KB; %d runs, times in ms\n", files,
               static_cast<double>(fs::file_size(index + "/NMZ.log", ec)) / 1024, runs);
 
-  const std::vector<std::string> search = {namazu, "--max=20", "--output=" + root + "/r.txt",
+  const std::vector<std::string> search = {settings.namazuPath, "--max=20", "--output=" + root + "/r.txt",
                                            std::string(bench::SharedEnglishWord), index};
   std::vector<double> check, road, both;
   TIndexStatus status;
@@ -93,6 +80,5 @@ int main(int argc, char** argv) {
   std::printf("documents %lld, last update %04d/%02d/%02d; aim: the check under 1 ms\n",
               static_cast<long long>(status.Documents), status.LastUpdate.Year,
               status.LastUpdate.Month, status.LastUpdate.Day);
-  fs::remove_all(root, ec);
   return 0;
 }

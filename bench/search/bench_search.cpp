@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -34,40 +33,20 @@ namespace {
 
 using namespace tavirel;
 using namespace tavirel::bench;
-namespace fs = std::filesystem;
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 50;
-  const int files = argc > 2 ? std::max(40, std::atoi(argv[2])) : 400;
+  const int runs = CountArgument(argc, argv, 1, 50), files = CountArgument(argc, argv, 2, 400, 40);
 
   TSettings settings;
-  LoadSettings(settings, "");  // every key at its default
-  if (!platform::FileExists(settings.namazuPath) || !platform::FileExists(settings.PerlPath) ||
-      !platform::FileExists(settings.mknmzPath)) {
-    std::printf("namazu, mknmz or perl is not installed; nothing to measure.\n");
-    return 0;
-  }
-
-  std::error_code ec;
-  const std::string root = MakeBenchFolder("bench_search");
-  if (root.empty()) return 1;
-  const std::string corpus = root + "/corpus";
-  const std::string index = root + "/index";
-  const bench::CorpusSize size = bench::WriteMixedCorpus(corpus, files);
-  fs::create_directories(index, ec);
-  std::printf("Indexing %d files (%.2f MB) ...\n", size.files, size.bytes / 1e6);
-  if (size.files != files ||
-      RunHidden({settings.PerlPath, settings.mknmzPath, "-O", index, corpus}, root) != 0 ||
-      !platform::FileExists(index + "/NMZ.i")) {
-    std::fprintf(stderr, "could not build the index in %s\n", index.c_str());
-    fs::remove_all(root, ec);
-    return 1;
-  }
+  const IndexedCorpus corpus("bench_search", files, settings);
+  if (!corpus.Ready()) return corpus.ExitCode();
+  std::printf("Indexed %d files (%.2f MB)\n", corpus.size.files, corpus.size.bytes / 1e6);
+  const std::string& root = corpus.root;
 
   settings.DirectoryCount = "1";
-  settings.IndexDirectories = {index};
+  settings.IndexDirectories = {corpus.index};
   settings.ListCount = "20";
   const SearchViewState view;  // score order, summaries, --max from ListCount
   const std::string resultFolder = ResultFolder(settings, root, root);
@@ -133,6 +112,5 @@ int main(int argc, char** argv) {
                 r.best - h.best, r.median - h.median);
     if (hits != 20) std::printf("note: %zu hits instead of 20\n\n", hits);
   }
-  fs::remove_all(root, ec);
   return failed ? 1 : 0;
 }

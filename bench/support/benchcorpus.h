@@ -1,6 +1,8 @@
 // A generated corpus for the indexer and search benchmarks: many small text
 // files, half of them Japanese in EUC-JP, half English, with a few words that
 // every file of its kind shares so that a search has as many hits as wanted.
+// BenchCorpus writes one into a private temporary folder, and BuildIndex
+// indexes it with the real mknmz, the same way for every benchmark.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +12,12 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <system_error>
+
+#include "core/process/cmdline.h"
+#include "core/settings/settings.h"
+#include "platform/platform.h"
+#include "support/benchsupport.h"
 
 namespace tavirel::bench {
 
@@ -106,5 +114,92 @@ inline CorpusSize WriteMixedCorpus(const std::filesystem::path& folder, int coun
   }
   return size;
 }
+
+// A benchmark's own temporary folder (see MakeBenchFolder) with `files`
+// corpus files in its sub-folder "corpus", for a benchmark that runs perl and
+// mknmz, and namazu when `withNamazu`: `settings` gets every key at its
+// default, and so names the programs. The folder and all in it go with the
+// object.
+class BenchCorpus {
+ public:
+  BenchCorpus(const std::string& benchName, int files, TSettings& settings,
+              bool withNamazu = false) {
+    LoadSettings(settings, "");
+    settings.IniFileName.clear();
+    for (const std::string* program : {&settings.PerlPath, &settings.mknmzPath, &settings.namazuPath}) {
+      if (program == &settings.namazuPath && !withNamazu) continue;
+      if (!platform::FileExists(*program)) {
+        std::printf("%s is not installed; nothing to measure.\n", program->c_str());
+        exitCode_ = 0;
+        return;
+      }
+    }
+    root = MakeBenchFolder(benchName);
+    if (root.empty()) return;
+    corpus = root + "/corpus";
+    size = WriteMixedCorpus(corpus, files);
+    if (size.files != files) {
+      std::fprintf(stderr, "cannot write the corpus to %s\n", corpus.c_str());
+      return;
+    }
+    ready_ = true;
+  }
+  ~BenchCorpus() {
+    std::error_code ec;
+    if (!root.empty()) std::filesystem::remove_all(root, ec);
+  }
+  BenchCorpus(const BenchCorpus&) = delete;
+  BenchCorpus& operator=(const BenchCorpus&) = delete;
+
+  // Whether all is there. When not, the reason has been printed, and
+  // ExitCode() is what the benchmark ends with: 0 when a program is missing
+  // (there is nothing to measure), 1 when the folder or a file could not be
+  // written or the index could not be built.
+  bool Ready() const { return ready_; }
+  int ExitCode() const { return exitCode_; }
+
+  std::string root;
+  std::string corpus;
+  CorpusSize size;
+
+ protected:
+  bool ready_ = false;
+  int exitCode_ = 1;
+};
+
+// The command line that indexes `corpus` into `index` with mknmz.
+inline std::string MknmzCommandLine(const TSettings& settings, const std::string& index,
+                                    const std::string& corpus) {
+  auto quoted = [](const std::string& text) { return "\"" + text + "\""; };
+  return quoted(settings.PerlPath) + " " + quoted(settings.mknmzPath) + " -O " + quoted(index) +
+         " " + quoted(corpus);
+}
+
+// Indexes `corpus` into `index` (made when missing) with mknmz, its output
+// sent to /dev/null, from `workDir`. False, with the reason printed, when
+// mknmz fails or leaves no index.
+inline bool BuildIndex(const TSettings& settings, const std::string& index,
+                       const std::string& corpus, const std::string& workDir) {
+  std::error_code ec;
+  std::filesystem::create_directories(index, ec);
+  if (RunHidden(SplitCommandLine(MknmzCommandLine(settings, index, corpus)), workDir) != 0 ||
+      !platform::FileExists(index + "/NMZ.i")) {
+    std::fprintf(stderr, "mknmz wrote no index into %s\n", index.c_str());
+    return false;
+  }
+  return true;
+}
+
+// A BenchCorpus indexed with mknmz into the sub-folder "index" of its
+// folder, for the benchmarks that run namazu.
+class IndexedCorpus : public BenchCorpus {
+ public:
+  IndexedCorpus(const std::string& benchName, int files, TSettings& settings)
+      : BenchCorpus(benchName, files, settings, true), index(root + "/index") {
+    ready_ = ready_ && BuildIndex(settings, index, corpus, root);
+  }
+
+  std::string index;
+};
 
 }  // namespace tavirel::bench

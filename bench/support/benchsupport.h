@@ -21,6 +21,7 @@ namespace tavirel::bench {
 using Clock = std::chrono::steady_clock;
 
 inline double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+inline double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 struct Stats {
   double best = 0;
@@ -31,6 +32,12 @@ struct Stats {
 inline Stats Summarise(std::vector<double> ms) {
   std::sort(ms.begin(), ms.end());
   return {ms.front(), ms[ms.size() / 2]};
+}
+
+// The whole number in argv[index], at least `least`; `fallback` when the
+// command line has none.
+inline int CountArgument(int argc, char** argv, int index, int fallback, int least = 1) {
+  return argc > index ? std::max(least, std::atoi(argv[index])) : fallback;
 }
 
 // Runs a program without a window and waits for it: its exit code, -1 when

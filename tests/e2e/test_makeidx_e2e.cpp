@@ -58,19 +58,6 @@ constexpr std::string_view FilesFoundText =
 // 本文 in Shift-JIS, a word of every Japanese document.
 constexpr std::string_view HonbunSjis = "\x96\x7b\x95\xb6";
 
-void AnswerNextFileDialog(const QString& path, int attempts = 200) {
-  QTimer::singleShot(20, [=] {
-    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    if (dialog != nullptr) {
-      if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-        name->setText(path);
-      QMetaObject::invokeMethod(dialog, "accept");
-    }
-    if (attempts > 0 && (dialog == nullptr || dialog->isVisible()))
-      AnswerNextFileDialog(path, attempts - 1);
-  });
-}
-
 // The result file of a search the way the main window runs one ("" when
 // there is none), with the settings it ran with.
 std::string SearchResult(TSettings& settings, const Lines& indexes, std::string_view formula,

@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QTextEdit>
 #include <QTimer>
 #include <QtTest>
@@ -31,6 +33,22 @@ void ClickText(QTextEdit* view, const QString& text) {
   view->ensureCursorVisible();
   QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
                     view->cursorRect(cursor).center());
+}
+
+void AnswerNextFileDialog(const QString& path, int attempts) {
+  QTimer::singleShot(20, [=] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (dialog != nullptr) {
+      // The name field, which selectFile leaves alone while it has the focus.
+      if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        name->setText(path);
+      else
+        dialog->selectFile(path);
+      QMetaObject::invokeMethod(dialog, "accept");
+    }
+    if (attempts > 0 && (dialog == nullptr || dialog->isVisible()))
+      AnswerNextFileDialog(path, attempts - 1);
+  });
 }
 
 }  // namespace tavirel::uitest

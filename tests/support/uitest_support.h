@@ -39,4 +39,7 @@ void AnswerNextBox(BoxSeen* seen, QMessageBox::StandardButton button = QMessageB
 // Clicks the first occurrence of `text` in a text or HTML view.
 void ClickText(QTextEdit* view, const QString& text);
 
+// Picks `path` in the next file dialog, again until the dialog has closed.
+void AnswerNextFileDialog(const QString& path, int attempts = 200);
+
 }  // namespace tavirel::uitest

@@ -43,23 +43,6 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-// Picks `path` in the next file dialog, again until the dialog has closed.
-void AnswerNextFileDialog(const QString& path, int attempts = 200) {
-  QTimer::singleShot(20, [=] {
-    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    if (dialog != nullptr) {
-      // The name field, which selectFile leaves alone while it has the focus.
-      if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-        name->setText(path);
-      else
-        dialog->selectFile(path);
-      QMetaObject::invokeMethod(dialog, "accept");
-    }
-    if (attempts > 0 && (dialog == nullptr || dialog->isVisible()))
-      AnswerNextFileDialog(path, attempts - 1);
-  });
-}
-
 // Shows the window as the active one, so that focus and default buttons work.
 bool ShowActive(QWidget& window) {
   window.show();

@@ -1,5 +1,6 @@
 // The alias dialog, the index directory dialog and the main window's
-// commands that open the settings dialogs.
+// commands that open the settings dialogs; the closing buttons of every
+// small dialog.
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -18,6 +19,7 @@
 #include <sys/stat.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,8 @@
 #include "support/uitest_support.h"
 #include "ui/search/mainwindow.h"
 #include "ui/search/recentdirs.h"
+#include "ui/search/about.h"
+#include "ui/settings/namazurc.h"
 #include "ui/settings/options.h"
 #include "ui/settings/selalias.h"
 #include "ui/settings/seldir.h"
@@ -122,6 +126,8 @@ class TestSelectDialogs : public QObject {
   void mainAliasCommand();
   void mainDirectoryCommand();
   void mainOptionsCommand();
+  void closingButtons_data();
+  void closingButtons();
 
  private:
   QString IniPath() const { return SjisToQString(dir_->File("tavirel.ini")); }
@@ -507,6 +513,60 @@ void TestSelectDialogs::mainOptionsCommand() {
   }
   QCOMPARE(ReadBytes(ini), readOnly);
   chmod(ini.c_str(), 0644);
+}
+
+// Every small dialog closes the same way: "btnOK" is the default button,
+// "btnCancel" is never pressed by Enter, and both end the row at the foot of
+// the dialog, right of whatever else the row holds.
+void TestSelectDialogs::closingButtons_data() {
+  QTest::addColumn<QString>("ok");
+  QTest::addColumn<QString>("cancel");  // empty: the dialog has none
+  QTest::addColumn<QString>("left");    // what stands left of them
+  QTest::newRow("namazurc") << "OK" << "キャンセル" << QString();
+  QTest::newRow("alias") << "OK" << "キャンセル" << "btnReset";
+  QTest::newRow("directory") << "&OK" << "キャンセル(&C)" << "chkRelativePath";
+  QTest::newRow("version") << "OK" << QString() << "btnHomepage";
+}
+
+void TestSelectDialogs::closingButtons() {
+  QFETCH(QString, ok);
+  QFETCH(QString, cancel);
+  QFETCH(QString, left);
+  const QByteArray name = QTest::currentDataTag();
+  std::unique_ptr<QDialog> dialog;
+  if (name == "namazurc") dialog = std::make_unique<TfrmSetNamazurc>();
+  else if (name == "alias") dialog = std::make_unique<TfrmSelectAlias>();
+  else if (name == "directory") dialog = std::make_unique<TfrmSelectDir>();
+  else dialog = std::make_unique<TfrmAbout>();
+  dialog->show();
+
+  auto* okButton = dialog->findChild<QPushButton*>(QStringLiteral("btnOK"));
+  auto* cancelButton = dialog->findChild<QPushButton*>(QStringLiteral("btnCancel"));
+  QVERIFY(okButton != nullptr);
+  QCOMPARE(okButton->text(), ok);
+  QVERIFY(okButton->isDefault());
+  QCOMPARE(cancelButton != nullptr, !cancel.isEmpty());
+  // On one row: the middle of `widget` is level with the OK button.
+  auto onRow = [okButton](const QWidget* widget) {
+    const int middle = widget->geometry().center().y();
+    return middle >= okButton->y() && middle <= okButton->geometry().bottom();
+  };
+  QPushButton* last = okButton;
+  if (cancelButton) {
+    QCOMPARE(cancelButton->text(), cancel);
+    QVERIFY(!cancelButton->autoDefault() && !cancelButton->isDefault());
+    QVERIFY(cancelButton->x() > okButton->geometry().right());
+    QVERIFY(onRow(cancelButton));
+    last = cancelButton;
+  }
+  // The row ends at the dialog's right margin.
+  QVERIFY(dialog->width() - last->geometry().right() < 20);
+  if (!left.isEmpty()) {
+    const QWidget* before = dialog->findChild<QWidget*>(left);
+    QVERIFY(before != nullptr);
+    QVERIFY(before->geometry().right() < okButton->x());
+    QVERIFY(onRow(before));
+  }
 }
 
 QTEST_MAIN(TestSelectDialogs)

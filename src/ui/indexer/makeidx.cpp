@@ -7,9 +7,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,7 +22,6 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QUrl>
-#include <QVBoxLayout>
 
 #include <chrono>
 #include <optional>
@@ -69,31 +66,6 @@ std::string LineOfItem(const QListWidgetItem* item) {
   return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
-template <typename T>
-T* Named(T* object, const char* name) {
-  object->setObjectName(QString::fromLatin1(name));
-  return object;
-}
-
-QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption) {
-  auto* button = Named(new QPushButton(caption, parent), name);
-  button->setAutoDefault(false);
-  return button;
-}
-
-QToolButton* NewBrowseButton(QWidget* parent, const char* name) {
-  auto* button = Named(new QToolButton(parent), name);
-  button->setText(QStringLiteral("..."));
-  return button;
-}
-
-// A label whose mnemonic moves the focus to `buddy`.
-QLabel* NewLabel(QWidget* parent, const QString& caption, QWidget* buddy = nullptr) {
-  auto* label = new QLabel(caption, parent);
-  if (buddy) label->setBuddy(buddy);
-  return label;
-}
-
 // The Shift-JIS form of a field's text; sets *ok to false when it cannot be
 // written so.
 std::string FieldText(const QString& text, bool* ok) {
@@ -114,311 +86,36 @@ TfrmMakeIndex::~TfrmMakeIndex() = default;
 // ---- Building the window ------------------------------------------------------------
 
 void TfrmMakeIndex::BuildPages() {
-  setObjectName(QStringLiteral("frmMakeIndex"));
-  setWindowTitle(QStringLiteral("インデックス作成"));
-  setMinimumSize(505, 371);
-  resize(720, 500);
+  // The form lays out the pages; what it cannot say is set up here.
+  setupUi(this);
 
-  pgeMknmz = Named(new QTabWidget(this), "pgeMknmz");
+  tvFolder->SetCheckboxes(true);
 
-  // 1: document folders.
-  tabTargetDir = Named(new QWidget(this), "tabTargetDir");
-  {
-    auto* note = new QLabel(
-        QStringLiteral("検索の対象とする文書が存在するディレクトリを選択してください。"
-                       "--update を使うときは、インデックスが格納されているディレクトリを指定して"
-                       "ください。"),
-        tabTargetDir);
-    note->setWordWrap(true);
-    tvFolder = Named(new TShellTreeViewS(tabTargetDir), "tvFolder");
-    tvFolder->SetCheckboxes(true);
-    tvFolder->setAccessibleName(QStringLiteral("文書ディレクトリ"));
-    edtTargetDirectories = Named(new QPlainTextEdit(tabTargetDir), "edtTargetDirectories");
-    edtTargetDirectories->setToolTip(
-        QStringLiteral("複数ディレクトリを指定するときは改行で区切ります"));
-    edtTargetDirectories->setLineWrapMode(QPlainTextEdit::NoWrap);
-    edtTargetDirectories->setTabChangesFocus(true);
-    btnClearTargetDir = NewButton(tabTargetDir, "btnClearTargetDir", QStringLiteral("クリア(&A)"));
-    edtExcludeDirPattern = Named(new QLineEdit(tabTargetDir), "edtExcludeDirPattern");
-    edtExcludeDirPattern->setToolTip(QStringLiteral("--update を使うときは無効です"));
+  grpMakeDirChoices = new QButtonGroup(grpMakeDir);
+  grpMakeDirChoices->setObjectName(QStringLiteral("grpMakeDirChoices"));
+  int id = 0;
+  for (QRadioButton* choice : {grpMakeDir0, grpMakeDir1, grpMakeDir2})
+    grpMakeDirChoices->addButton(choice, id++);
 
-    auto* right = new QVBoxLayout;
-    right->addWidget(edtTargetDirectories, 1);
-    auto* clearRow = new QHBoxLayout;
-    clearRow->addStretch(1);
-    clearRow->addWidget(btnClearTargetDir);
-    right->addLayout(clearRow);
-    auto* folders = new QHBoxLayout;
-    folders->addWidget(tvFolder, 1);
-    folders->addLayout(right, 1);
-    auto* exclude = new QHBoxLayout;
-    exclude->addWidget(NewLabel(tabTargetDir, QStringLiteral("除外するパス名(&X)"),
-                                edtExcludeDirPattern));
-    exclude->addWidget(edtExcludeDirPattern, 1);
-    auto* page = new QVBoxLayout(tabTargetDir);
-    page->addWidget(note);
-    page->addLayout(folders, 1);
-    page->addLayout(exclude);
+  for (std::string_view caption : CriteriaCaptions) {
+    auto* item = new QListWidgetItem(SjisToQString(caption), lstCriteria);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    item->setCheckState(Qt::Unchecked);
   }
 
-  // 2: where the index goes.
-  tabIndexDir = Named(new QWidget(this), "tabIndexDir");
-  {
-    optIndexSameDir = Named(
-        new QRadioButton(QStringLiteral("文書と同じ場所にインデックスを作成する"), tabIndexDir),
-        "optIndexSameDir");
-    optIndexOtherDir = Named(
-        new QRadioButton(QStringLiteral("インデックスの出力先を指定する"), tabIndexDir),
-        "optIndexOtherDir");
-    optIndexSameDir->setChecked(true);
-    edtOutputDir = Named(new QLineEdit(tabIndexDir), "edtOutputDir");
-    btnBrowseOutputDir = NewBrowseButton(tabIndexDir, "btnBrowseOutputDir");
-    grpMakeDir = Named(new QGroupBox(QStringLiteral("出力先にディレクトリ作成(&M)"), tabIndexDir),
-                       "grpMakeDir");
-    grpMakeDirChoices = Named(new QButtonGroup(grpMakeDir), "grpMakeDirChoices");
-    auto* group = new QVBoxLayout(grpMakeDir);
-    const QString choices[] = {QStringLiteral("ディレクトリを作らない(インデックスをまとめる)"),
-                               QStringLiteral("文書ディレクトリと同名のディレクトリを作る"),
-                               QStringLiteral("連番でディレクトリを作る")};
-    for (int i = 0; i < 3; ++i) {
-      auto* choice = new QRadioButton(choices[i], grpMakeDir);
-      choice->setObjectName(QStringLiteral("grpMakeDir%1").arg(i));
-      grpMakeDirChoices->addButton(choice, i);
-      group->addWidget(choice);
-    }
-    grpMakeDirChoices->button(0)->setChecked(true);
+  // mknmz's own progress (the files of the running line and, for the
+  // reserved list, its commands) and how the last run ended show only
+  // during and after a run. The progress label is wide enough for long
+  // counts, so that the bar keeps its length.
+  prgMknmz->hide();
+  lblMknmzProgress->setMinimumWidth(lblMknmzProgress->fontMetrics().horizontalAdvance(
+      QStringLiteral("コマンド 99 / 99　文書 99999 / 99999・残り約 999 分")));
+  lblRunStatus->hide();
 
-    auto* output = new QHBoxLayout;
-    output->addSpacing(20);
-    output->addWidget(NewLabel(tabIndexDir, QStringLiteral("出力先ディレクトリ(&O):"), edtOutputDir));
-    output->addWidget(edtOutputDir, 1);
-    output->addWidget(btnBrowseOutputDir);
-    auto* groupRow = new QHBoxLayout;
-    groupRow->addSpacing(20);
-    groupRow->addWidget(grpMakeDir, 1);
-    auto* page = new QVBoxLayout(tabIndexDir);
-    page->addWidget(optIndexSameDir);
-    page->addWidget(optIndexOtherDir);
-    page->addLayout(output);
-    page->addLayout(groupRow);
-    page->addStretch(1);
-  }
+  SetUpConsoleView(edtProcess, this, edtProcess, pmnu, mnuCopy);
 
-  // 3: which files.
-  tabTargetFile = Named(new QWidget(this), "tabTargetFile");
-  {
-    optTargetDefault =
-        Named(new QRadioButton(QStringLiteral("既定値(&D)"), tabTargetFile), "optTargetDefault");
-    optTargetAll = Named(new QRadioButton(QStringLiteral("すべてのファイル(&A)"), tabTargetFile),
-                         "optTargetAll");
-    optTargetRegex = Named(
-        new QRadioButton(QStringLiteral("正規表現によるパターンで指定(&R)"), tabTargetFile),
-        "optTargetRegex");
-    optTargetDefault->setChecked(true);
-    edtTargetFilePattern = Named(new QLineEdit(tabTargetFile), "edtTargetFilePattern");
-    chkTargetFileList = Named(
-        new QCheckBox(QStringLiteral("一覧の書かれたファイルを指定(&F)"), tabTargetFile),
-        "chkTargetFileList");
-    edtTargetFileListFileName = Named(new QLineEdit(tabTargetFile), "edtTargetFileListFileName");
-    btnBrowseFileList = NewBrowseButton(tabTargetFile, "btnBrowseFileList");
-    btnEditFileList = NewButton(tabTargetFile, "btnEditFileList", QStringLiteral("編集(&E)..."));
-    edtDenyFilePattern = Named(new QLineEdit(tabTargetFile), "edtDenyFilePattern");
-    btnSetDefaultFile = NewButton(tabTargetFile, "btnSetDefaultFile", QStringLiteral("既定値(&S)"));
-    btnSetDefaultFile->setToolTip(QStringLiteral("既定値として保存します"));
-
-    auto* grid = new QGridLayout(tabTargetFile);
-    auto* defaultRow = new QHBoxLayout;
-    defaultRow->addWidget(optTargetDefault);
-    defaultRow->addWidget(new QLabel(QStringLiteral("(拡張子が TXT, HTML などのファイル)"),
-                                     tabTargetFile));
-    defaultRow->addStretch(1);
-    grid->addLayout(defaultRow, 0, 0, 1, 3);
-    grid->addWidget(optTargetAll, 1, 0, 1, 3);
-    grid->addWidget(optTargetRegex, 2, 0, 1, 3);
-    grid->addWidget(edtTargetFilePattern, 3, 1, 1, 2);
-    grid->addWidget(chkTargetFileList, 4, 0, 1, 3);
-    auto* listRow = new QHBoxLayout;
-    listRow->addWidget(edtTargetFileListFileName, 1);
-    listRow->addWidget(btnBrowseFileList);
-    listRow->addWidget(btnEditFileList);
-    grid->addLayout(listRow, 5, 1, 1, 2);
-    grid->addWidget(NewLabel(tabTargetFile, QStringLiteral("拒絶するファイル名(&N):"),
-                             edtDenyFilePattern),
-                    6, 0, 1, 2);
-    grid->addWidget(edtDenyFilePattern, 7, 1, 1, 2);
-    grid->setRowStretch(8, 1);
-    auto* defaults = new QHBoxLayout;
-    defaults->addStretch(1);
-    defaults->addWidget(btnSetDefaultFile);
-    grid->addLayout(defaults, 9, 0, 1, 3);
-    grid->setColumnMinimumWidth(0, 20);
-    grid->setColumnStretch(2, 1);
-  }
-
-  // 4: further options.
-  tabEtc = Named(new QWidget(this), "tabEtc");
-  {
-    lstCriteria = Named(new QListWidget(tabEtc), "lstCriteria");
-    for (std::string_view caption : CriteriaCaptions) {
-      auto* item = new QListWidgetItem(SjisToQString(caption), lstCriteria);
-      item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-      item->setCheckState(Qt::Unchecked);
-    }
-    chkMediaType = Named(new QCheckBox(QStringLiteral("ファイルの文書形式を指定(&T)"), tabEtc),
-                         "chkMediaType");
-    edtMediaType = Named(new QLineEdit(tabEtc), "edtMediaType");
-    chkReplace = Named(new QCheckBox(QStringLiteral("URIの置換を行う(&R)"), tabEtc), "chkReplace");
-    edtReplace = Named(new QLineEdit(tabEtc), "edtReplace");
-    chkMknmzrc = Named(new QCheckBox(QStringLiteral("設定ファイルを指定する(&C)"), tabEtc),
-                       "chkMknmzrc");
-    edtMknmzrcFileName = Named(new QLineEdit(tabEtc), "edtMknmzrcFileName");
-    btnBrowseMknmzrc = NewBrowseButton(tabEtc, "btnBrowseMknmzrc");
-    edtOtherParameters = Named(new QLineEdit(tabEtc), "edtOtherParameters");
-    btnHelp = NewButton(tabEtc, "btnHelp", QStringLiteral("オプション説明(&E)..."));
-    btnSetDefaultEtc = NewButton(tabEtc, "btnSetDefaultEtc", QStringLiteral("既定値(&S)"));
-    btnSetDefaultEtc->setToolTip(QStringLiteral("既定値として保存します"));
-
-    auto* grid = new QGridLayout;
-    grid->addWidget(chkMediaType, 0, 0);
-    grid->addWidget(edtMediaType, 0, 1, 1, 2);
-    grid->addWidget(chkReplace, 1, 0);
-    grid->addWidget(edtReplace, 1, 1, 1, 2);
-    grid->addWidget(chkMknmzrc, 2, 0);
-    grid->addWidget(edtMknmzrcFileName, 2, 1);
-    grid->addWidget(btnBrowseMknmzrc, 2, 2);
-    grid->addWidget(NewLabel(tabEtc, QStringLiteral("任意オプション(&O):"), edtOtherParameters),
-                    3, 0);
-    grid->addWidget(edtOtherParameters, 3, 1, 1, 2);
-    grid->setColumnStretch(1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(btnHelp);
-    buttons->addStretch(1);
-    buttons->addWidget(btnSetDefaultEtc);
-    auto* page = new QVBoxLayout(tabEtc);
-    page->addWidget(lstCriteria, 1);
-    page->addLayout(grid);
-    page->addLayout(buttons);
-  }
-
-  // 5: the reserved lines.
-  tabCmdlineList = Named(new QWidget(this), "tabCmdlineList");
-  {
-    edtCmdlineEdit = Named(new QLineEdit(tabCmdlineList), "edtCmdlineEdit");
-    btnCmdlineAdd = NewButton(tabCmdlineList, "btnCmdlineAdd", QStringLiteral("追加(&A)"));
-    btnCmdlineModify = NewButton(tabCmdlineList, "btnCmdlineModify", QStringLiteral("変更(&I)"));
-    lstCmdlineList = Named(new QListWidget(tabCmdlineList), "lstCmdlineList");
-    lstCmdlineList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    lstCmdlineList->setSelectionMode(QAbstractItemView::SingleSelection);
-    btnCmdlineUp = NewButton(tabCmdlineList, "btnCmdlineUp", QStringLiteral("上へ(&U)"));
-    btnCmdlineDown = NewButton(tabCmdlineList, "btnCmdlineDown", QStringLiteral("下へ(&D)"));
-    btnCmdlineDelete = NewButton(tabCmdlineList, "btnCmdlineDelete", QStringLiteral("削除(&E)"));
-    btnCmdlineClear = NewButton(tabCmdlineList, "btnCmdlineClear", QStringLiteral("全削除"));
-    btnLoadCmdList = NewButton(tabCmdlineList, "btnLoadCmdList", QStringLiteral("読み込み(&O)"));
-    btnSaveCmdList = NewButton(tabCmdlineList, "btnSaveCmdList", QStringLiteral("保存(&S)"));
-    btnMakeIndex = NewButton(tabCmdlineList, "btnMakeIndex", QStringLiteral("インデックス作成(&M)"));
-
-    auto* edit = new QHBoxLayout;
-    edit->addWidget(NewLabel(tabCmdlineList, QStringLiteral("コマンド入力(&C):"), edtCmdlineEdit));
-    edit->addWidget(edtCmdlineEdit, 1);
-    edit->addWidget(btnCmdlineAdd);
-    edit->addWidget(btnCmdlineModify);
-    auto* side = new QVBoxLayout;
-    for (QPushButton* button : {btnCmdlineUp, btnCmdlineDown, btnCmdlineDelete, btnCmdlineClear})
-      side->addWidget(button);
-    side->addStretch(1);
-    side->addWidget(btnLoadCmdList);
-    side->addWidget(btnSaveCmdList);
-    auto* middle = new QHBoxLayout;
-    middle->addWidget(lstCmdlineList, 1);
-    middle->addLayout(side);
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch(1);
-    bottom->addWidget(btnMakeIndex);
-    auto* page = new QVBoxLayout(tabCmdlineList);
-    page->addLayout(edit);
-    page->addWidget(
-        new QLabel(QStringLiteral("※mknmz のコマンドラインオプションのみ入力してください。"),
-                   tabCmdlineList));
-    page->addLayout(middle, 1);
-    page->addLayout(bottom);
-  }
-
-  // 6: the run.
-  tabProcess = Named(new QWidget(this), "tabProcess");
-  {
-    edtCommandLine = Named(new QLineEdit(tabProcess), "edtCommandLine");
-    edtCommandLine->setAccessibleName(QStringLiteral("コマンドライン"));
-    btnRunMknmz = NewButton(tabProcess, "btnRunMknmz", QStringLiteral("実行"));
-    lblProgress = Named(new QLabel(tabProcess), "lblProgress");
-    lblProgress->setMinimumWidth(80);
-    prgMknmz = Named(new QProgressBar(tabProcess), "prgMknmz");
-    prgMknmz->setRange(0, 1000);
-    prgMknmz->setTextVisible(false);
-    prgMknmz->hide();
-    lblMknmzProgress = Named(new QLabel(tabProcess), "lblMknmzProgress");
-    // Wide enough for long counts, so that the bar keeps its length.
-    lblMknmzProgress->setMinimumWidth(lblMknmzProgress->fontMetrics().horizontalAdvance(
-        QStringLiteral("コマンド 99 / 99　文書 99999 / 99999・残り約 999 分")));
-    lblRunStatus = Named(new QLabel(tabProcess), "lblRunStatus");
-    lblRunStatus->setWordWrap(true);
-    lblRunStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblRunStatus->hide();
-    edtProcess = Named(new TBigView(tabProcess), "edtProcess");
-    edtProcess->setAccessibleName(QStringLiteral("実行画面"));
-    QFont font(QStringLiteral("ＭＳ ゴシック"));
-    font.setPixelSize(12);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    edtProcess->setFont(font);
-    edtProcess->setContextMenuPolicy(Qt::CustomContextMenu);
-    pmnu = Named(new QMenu(this), "pmnu");
-    mnuCopy = Named(new QAction(QStringLiteral("コピー(&C)"), this), "mnuCopy");
-    mnuCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    mnuCopy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    mnuCopy->setEnabled(false);
-    pmnu->addAction(mnuCopy);
-    edtProcess->addAction(mnuCopy);
-
-    auto* line = new QHBoxLayout;
-    line->addWidget(edtCommandLine, 1);
-    line->addWidget(btnRunMknmz);
-    line->addWidget(lblProgress);
-    auto* progress = new QHBoxLayout;
-    progress->addWidget(prgMknmz, 1);
-    progress->addWidget(lblMknmzProgress);
-    auto* page = new QVBoxLayout(tabProcess);
-    page->addLayout(line);
-    page->addLayout(progress);
-    page->addWidget(lblRunStatus);
-    page->addWidget(edtProcess, 1);
-  }
-
-  pgeMknmz->addTab(tabTargetDir, QStringLiteral("文書ディレクトリ(&1)"));
-  pgeMknmz->addTab(tabIndexDir, QStringLiteral("索引ディレクトリ(&2)"));
-  pgeMknmz->addTab(tabTargetFile, QStringLiteral("ファイル(&3)"));
-  pgeMknmz->addTab(tabEtc, QStringLiteral("その他(&4)"));
-  pgeMknmz->addTab(tabCmdlineList, QStringLiteral("実行予約(&5)"));
-  pgeMknmz->addTab(tabProcess, QStringLiteral("実行画面(&6)"));
-
-  lblShiftNote = Named(new QLabel(QStringLiteral("Shiftキーを押しながらボタンを押すと→\n"
-                                                 "既存のリストに追加できます。"),
-                                  this),
-                       "lblShiftNote");
-  btnMakeCmdline = NewButton(this, "btnMakeCmdline", QStringLiteral("コマンドリスト作成(&L)"));
-  btnExit = NewButton(this, "btnExit", QStringLiteral("終了"));
-  auto* bottom = new QHBoxLayout;
-  bottom->addStretch(1);
-  bottom->addWidget(lblShiftNote);
-  bottom->addWidget(btnMakeCmdline);
-  bottom->addSpacing(12);
-  bottom->addWidget(btnExit);
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(pgeMknmz, 1);
-  layout->addLayout(bottom);
-
-  // Tab follows the order of creation: each page from top to bottom, then the
-  // buttons below the pages.
-  FormPlacement = Named(new TFormPlacement(this), "FormPlacement");
+  FormPlacement = new TFormPlacement(this);
+  FormPlacement->setObjectName(QStringLiteral("FormPlacement"));
 }
 
 void TfrmMakeIndex::ConnectEvents() {
@@ -460,8 +157,6 @@ void TfrmMakeIndex::ConnectEvents() {
   connect(mnuCopy, &QAction::triggered, this, [this] { mnuCopyClick(); });
   connect(pmnu, &QMenu::aboutToShow, this, [this] { pmnuPopup(); });
   connect(edtProcess, &TBigView::selectionChanged, this, [this] { pmnuPopup(); });
-  connect(edtProcess, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& pos) { pmnu->popup(edtProcess->viewport()->mapToGlobal(pos)); });
 
   for (QObject* watched : {static_cast<QObject*>(edtCmdlineEdit),
                            static_cast<QObject*>(edtCommandLine),
@@ -651,14 +346,7 @@ void TfrmMakeIndex::btnSetDefaultDirClick() {
 }
 
 void TfrmMakeIndex::btnHelpClick() {
-  if (helpWindow_) {
-    helpWindow_->show();
-    helpWindow_->raise();
-    helpWindow_->activateWindow();
-    return;
-  }
-  helpWindow_ = new TfrmWindow(this);
-  helpWindow_->setWindowTitle(QStringLiteral("コマンドライン・オプション"));
+  if (!OpenOptionHelpWindow(helpWindow_, this)) return;
   // Room for about 80 columns and 30 lines of the help, within the screen.
   const QFontMetrics metrics(helpWindow_->edt->font());
   QSize size(metrics.horizontalAdvance(QString(80, QLatin1Char('M'))) +

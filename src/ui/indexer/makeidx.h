@@ -14,109 +14,34 @@
 
 #include "core/indexer/cmdlist.h"
 #include "core/indexer/mknmzcmd.h"
+#include "ui_makeidx.h"
 
 class QAction;
 class QButtonGroup;
-class QCheckBox;
-class QGroupBox;
-class QLabel;
-class QProgressBar;
-class QLineEdit;
-class QListWidget;
 class QMenu;
-class QPlainTextEdit;
-class QPushButton;
-class QRadioButton;
-class QTabWidget;
-class QToolButton;
 
 namespace tavirel {
 
-class TBigView;
 class TFormPlacement;
-class TShellTreeViewS;
 class TfrmWindow;
 
-class TfrmMakeIndex : public QDialog {
+class TfrmMakeIndex : public QDialog, public Ui::TfrmMakeIndex {
   Q_OBJECT
 
  public:
   explicit TfrmMakeIndex(QWidget* parent = nullptr);
   ~TfrmMakeIndex() override;
 
-  // The page control and its pages.
-  QTabWidget* pgeMknmz = nullptr;
-  QWidget* tabTargetDir = nullptr;
-  QWidget* tabIndexDir = nullptr;
-  QWidget* tabTargetFile = nullptr;
-  QWidget* tabEtc = nullptr;
-  QWidget* tabCmdlineList = nullptr;
-  QWidget* tabProcess = nullptr;
+  // The pages and their controls come from the form (makeidx.ui), under
+  // the names they have there: pgeMknmz with tabTargetDir, tabIndexDir,
+  // tabTargetFile, tabEtc, tabCmdlineList and tabProcess; the controls below
+  // the pages, lblShiftNote, btnMakeCmdline and btnExit.
 
-  // Page "文書ディレクトリ".
-  TShellTreeViewS* tvFolder = nullptr;
-  QPlainTextEdit* edtTargetDirectories = nullptr;
-  QPushButton* btnClearTargetDir = nullptr;
-  QLineEdit* edtExcludeDirPattern = nullptr;
-  // Page "索引ディレクトリ".
-  QRadioButton* optIndexSameDir = nullptr;
-  QRadioButton* optIndexOtherDir = nullptr;
-  QLineEdit* edtOutputDir = nullptr;
-  QToolButton* btnBrowseOutputDir = nullptr;
-  QGroupBox* grpMakeDir = nullptr;
-  QButtonGroup* grpMakeDirChoices = nullptr;  // ids 0, 1, 2
-  // Page "ファイル".
-  QRadioButton* optTargetDefault = nullptr;
-  QRadioButton* optTargetAll = nullptr;
-  QRadioButton* optTargetRegex = nullptr;
-  QLineEdit* edtTargetFilePattern = nullptr;
-  QCheckBox* chkTargetFileList = nullptr;
-  QLineEdit* edtTargetFileListFileName = nullptr;
-  QToolButton* btnBrowseFileList = nullptr;
-  QPushButton* btnEditFileList = nullptr;
-  QLineEdit* edtDenyFilePattern = nullptr;
-  QPushButton* btnSetDefaultFile = nullptr;
-  // Page "その他".
-  QListWidget* lstCriteria = nullptr;
-  QCheckBox* chkMediaType = nullptr;
-  QLineEdit* edtMediaType = nullptr;
-  QCheckBox* chkReplace = nullptr;
-  QLineEdit* edtReplace = nullptr;
-  QCheckBox* chkMknmzrc = nullptr;
-  QLineEdit* edtMknmzrcFileName = nullptr;
-  QToolButton* btnBrowseMknmzrc = nullptr;
-  QLineEdit* edtOtherParameters = nullptr;
-  QPushButton* btnSetDefaultEtc = nullptr;
-  QPushButton* btnHelp = nullptr;
-  // Page "実行予約".
-  QLineEdit* edtCmdlineEdit = nullptr;
-  QPushButton* btnCmdlineAdd = nullptr;
-  QPushButton* btnCmdlineModify = nullptr;
-  QListWidget* lstCmdlineList = nullptr;
-  QPushButton* btnCmdlineUp = nullptr;
-  QPushButton* btnCmdlineDown = nullptr;
-  QPushButton* btnCmdlineDelete = nullptr;
-  QPushButton* btnCmdlineClear = nullptr;
-  QPushButton* btnLoadCmdList = nullptr;
-  QPushButton* btnSaveCmdList = nullptr;
-  QPushButton* btnMakeIndex = nullptr;
-  // Page "実行画面".
-  QLineEdit* edtCommandLine = nullptr;
-  QPushButton* btnRunMknmz = nullptr;
-  QLabel* lblProgress = nullptr;
-  // mknmz's own progress during a run: the files of the running line and,
-  // for the reserved list, its commands.
-  QProgressBar* prgMknmz = nullptr;
-  QLabel* lblMknmzProgress = nullptr;
-  // How the last run ended (and why the window stays open during a run).
-  QLabel* lblRunStatus = nullptr;
-  TBigView* edtProcess = nullptr;
+  // The three choices of grpMakeDir, with the ids 0, 1 and 2.
+  QButtonGroup* grpMakeDirChoices = nullptr;
+  // The run page's context menu.
   QMenu* pmnu = nullptr;
   QAction* mnuCopy = nullptr;
-  // Below the pages.
-  QLabel* lblShiftNote = nullptr;
-  QPushButton* btnMakeCmdline = nullptr;
-  QPushButton* btnExit = nullptr;
   TFormPlacement* FormPlacement = nullptr;
 
   // The choices of the first four pages, and setting them (the defaults).

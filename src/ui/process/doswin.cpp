@@ -9,6 +9,28 @@
 
 namespace tavirel {
 
+void SetUpConsoleView(TBigView* view, QWidget* owner, QWidget* shortcutScope, QMenu*& menu,
+                      QAction*& copy) {
+  QFont font(QStringLiteral("ＭＳ ゴシック"));
+  font.setPixelSize(12);
+  font.setStyleHint(QFont::TypeWriter);
+  font.setFixedPitch(true);
+  view->setFont(font);
+  view->setContextMenuPolicy(Qt::CustomContextMenu);
+
+  menu = new QMenu(owner);
+  menu->setObjectName(QStringLiteral("pmnu"));
+  copy = new QAction(QStringLiteral("コピー(&C)"), owner);
+  copy->setObjectName(QStringLiteral("mnuCopy"));
+  copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+  copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  copy->setEnabled(false);
+  menu->addAction(copy);
+  shortcutScope->addAction(copy);
+  QObject::connect(view, &QWidget::customContextMenuRequested, menu,
+                   [view, menu](const QPoint& pos) { menu->popup(view->viewport()->mapToGlobal(pos)); });
+}
+
 TfrmWindow::TfrmWindow(QWidget* parent) : QWidget(parent, Qt::Window) { FormCreate(); }
 
 void TfrmWindow::FormCreate() {
@@ -23,32 +45,15 @@ void TfrmWindow::FormCreate() {
   edt = new TBigView(this);
   edt->setObjectName(QStringLiteral("edt"));
   edt->setAccessibleName(windowTitle());
-  QFont font(QStringLiteral("ＭＳ ゴシック"));
-  font.setPixelSize(12);
-  font.setStyleHint(QFont::TypeWriter);
-  font.setFixedPitch(true);
-  edt->setFont(font);
-  edt->setContextMenuPolicy(Qt::CustomContextMenu);
+  SetUpConsoleView(edt, this, this, pmnu, mnuCopy);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(edt);
 
-  pmnu = new QMenu(this);
-  pmnu->setObjectName(QStringLiteral("pmnu"));
-  mnuCopy = new QAction(QStringLiteral("コピー(&C)"), this);
-  mnuCopy->setObjectName(QStringLiteral("mnuCopy"));
-  mnuCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-  mnuCopy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-  mnuCopy->setEnabled(false);
-  pmnu->addAction(mnuCopy);
-  addAction(mnuCopy);
-
   connect(mnuCopy, &QAction::triggered, this, &TfrmWindow::mnuCopyClick);
   connect(pmnu, &QMenu::aboutToShow, this, &TfrmWindow::pmnuPopup);
   connect(edt, &TBigView::selectionChanged, this, &TfrmWindow::pmnuPopup);
-  connect(edt, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& pos) { pmnu->popup(edt->viewport()->mapToGlobal(pos)); });
 
   setFocusProxy(edt);
   edt->setFocus();
@@ -78,6 +83,18 @@ void TfrmWindow::closeEvent(QCloseEvent* event) {
 void TfrmWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   edt->setFocus();
+}
+
+bool OpenOptionHelpWindow(QPointer<TfrmWindow>& window, QWidget* owner) {
+  if (window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return false;
+  }
+  window = new TfrmWindow(owner);
+  window->setWindowTitle(QStringLiteral("コマンドライン・オプション"));
+  return true;
 }
 
 }  // namespace tavirel

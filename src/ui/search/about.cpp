@@ -16,6 +16,7 @@
 
 #include "core/settings/appfolders.h"
 #include "ui/process/browser.h"
+#include "ui/widgets/buttonrow.h"
 #include "ui/widgets/qtcodec.h"
 
 #ifndef TAVIREL_VERSION
@@ -131,10 +132,7 @@ void TfrmAbout::FormCreate() {
   lblNote = new QLabel(QString(), this);
   lblNote->setObjectName(QStringLiteral("lblNote"));
 
-  btnOK = new QPushButton(QStringLiteral("OK"), this);
-  btnOK->setObjectName(QStringLiteral("btnOK"));
-  btnOK->setDefault(true);
-  btnOK->setAutoDefault(true);
+  btnOK = NewOkButton(this);
   connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
 
   btnHomepage = new QPushButton(QStringLiteral("関連ホームページ(&W)..."), this);
@@ -159,17 +157,12 @@ void TfrmAbout::FormCreate() {
   mnuWebPagePnamazu = item("mnuWebPagePnamazu", QStringLiteral("pnamazu のページへ"), 4);
   mnuWebPageNamazuOS2 = item("mnuWebPageNamazuOS2", QStringLiteral("Namazu for OS/2 のページへ"), 5);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(btnHomepage);
-  buttons->addStretch(1);
-  buttons->addWidget(btnOK);
-
   auto* layout = new QVBoxLayout(this);
   layout->setSizeConstraint(QLayout::SetFixedSize);
   layout->addWidget(imgPicture);
   layout->addWidget(lblVersion);
   layout->addWidget(lblNote);
-  layout->addLayout(buttons);
+  layout->addLayout(NewButtonRow({btnHomepage}, {btnOK}));
 }
 
 void TfrmAbout::btnHomepageClick() {

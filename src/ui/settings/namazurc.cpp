@@ -15,6 +15,7 @@
 #include "core/settings/settings.h"
 #include "ui/process/browser.h"
 #include "ui/settings/browse.h"
+#include "ui/widgets/buttonrow.h"
 #include "ui/widgets/qtcodec.h"
 
 namespace tavirel {
@@ -38,12 +39,8 @@ TfrmSetNamazurc::TfrmSetNamazurc(QWidget* parent) : QDialog(parent) {
   chkUseNamazurc = new QCheckBox(QStringLiteral("namazurc を指定しない(&D)"), this);
   chkUseNamazurc->setObjectName(QStringLiteral("chkUseNamazurc"));
   chkUseNamazurc->setToolTip(QStringLiteral("コマンドラインで namazurc を指定しません"));
-  btnOK = new QPushButton(QStringLiteral("OK"), this);
-  btnOK->setObjectName(QStringLiteral("btnOK"));
-  btnOK->setDefault(true);
-  btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-  btnCancel->setObjectName(QStringLiteral("btnCancel"));
-  btnCancel->setAutoDefault(false);
+  btnOK = NewOkButton(this);
+  btnCancel = NewCancelButton(this);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(lblNamazurcPath);
@@ -55,11 +52,7 @@ TfrmSetNamazurc::TfrmSetNamazurc(QWidget* parent) : QDialog(parent) {
   layout->addWidget(chkSetIndex);
   layout->addWidget(chkUseNamazurc);
   layout->addStretch(1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(btnOK);
-  buttons->addWidget(btnCancel);
-  layout->addLayout(buttons);
+  layout->addLayout(NewButtonRow({}, {btnOK, btnCancel}));
 
   connect(chkUseNamazurc, &QCheckBox::clicked, this, [this] { chkUseNamazurcClick(); });
   connect(btnOK, &QPushButton::clicked, this, [this] { btnOKClick(); });

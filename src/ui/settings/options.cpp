@@ -174,15 +174,8 @@ void TfrmSettings::btnSetDefaultPathClick() {
 void TfrmSettings::btnSetDefaultOptionClick() { ui_->edtNamazuParams->clear(); }
 
 void TfrmSettings::btnShowOptionInfoClick() {
-  if (OptionInfoWindow) {
-    OptionInfoWindow->show();
-    OptionInfoWindow->raise();
-    OptionInfoWindow->activateWindow();
-    return;
-  }
   // A window of the dialog's own, so that the modal dialog leaves it usable.
-  OptionInfoWindow = new TfrmWindow(this);
-  OptionInfoWindow->setWindowTitle(QStringLiteral("コマンドライン・オプション"));
+  if (!OpenOptionHelpWindow(OptionInfoWindow, this)) return;
   OptionInfoWindow->edt->SetTag(0);
   OptionInfoWindow->show();
 

@@ -16,6 +16,7 @@
 #include "core/process/ucommon.h"
 #include "core/settings/dialogs.h"
 #include "core/settings/settings.h"
+#include "ui/widgets/buttonrow.h"
 #include "ui/widgets/msgbox.h"
 #include "ui/widgets/qtcodec.h"
 
@@ -107,20 +108,11 @@ TfrmSelectAlias::TfrmSelectAlias(QWidget* parent) : QDialog(parent) {
   btnReset = new QPushButton(QStringLiteral("リセット(&R)"), this);
   btnReset->setObjectName(QStringLiteral("btnReset"));
   btnReset->setAutoDefault(false);
-  btnOK = new QPushButton(QStringLiteral("OK"), this);
-  btnOK->setObjectName(QStringLiteral("btnOK"));
-  btnOK->setDefault(true);
-  btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-  btnCancel->setObjectName(QStringLiteral("btnCancel"));
-  btnCancel->setAutoDefault(false);
+  btnOK = NewOkButton(this);
+  btnCancel = NewCancelButton(this);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pge, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(btnReset);
-  buttons->addStretch(1);
-  buttons->addWidget(btnOK);
-  buttons->addWidget(btnCancel);
-  layout->addLayout(buttons);
+  layout->addLayout(NewButtonRow({btnReset}, {btnOK, btnCancel}));
 
   connect(lstDirAlias, &QListWidget::currentRowChanged, this, [this] { lstDirAliasClick(); });
   connect(lstDirAlias, &QListWidget::itemClicked, this, [this] { lstDirAliasClick(); });

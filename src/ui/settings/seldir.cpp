@@ -11,6 +11,7 @@
 
 #include "core/settings/dialogs.h"
 #include "core/settings/settings.h"
+#include "ui/widgets/buttonrow.h"
 #include "ui/widgets/msgbox.h"
 #include "ui/widgets/qtcodec.h"
 #include "ui/widgets/shelltree.h"
@@ -43,12 +44,8 @@ TfrmSelectDir::TfrmSelectDir(QWidget* parent) : QDialog(parent) {
   lblTargetDirectories->setBuddy(edtTargetDirectories);
   chkRelativePath = new QCheckBox(QStringLiteral("相対ディレクトリで指定する(&R)"), this);
   chkRelativePath->setObjectName(QStringLiteral("chkRelativePath"));
-  btnOK = new QPushButton(QStringLiteral("&OK"), this);
-  btnOK->setObjectName(QStringLiteral("btnOK"));
-  btnOK->setDefault(true);
-  btnCancel = new QPushButton(QStringLiteral("キャンセル(&C)"), this);
-  btnCancel->setObjectName(QStringLiteral("btnCancel"));
-  btnCancel->setAutoDefault(false);
+  btnOK = NewOkButton(this, QStringLiteral("&OK"));
+  btnCancel = NewCancelButton(this, QStringLiteral("キャンセル(&C)"));
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(lblMessage);
@@ -59,12 +56,7 @@ TfrmSelectDir::TfrmSelectDir(QWidget* parent) : QDialog(parent) {
   listRow->addWidget(btnClear);
   layout->addLayout(listRow);
   layout->addWidget(edtTargetDirectories);
-  auto* bottom = new QHBoxLayout;
-  bottom->addWidget(chkRelativePath);
-  bottom->addStretch(1);
-  bottom->addWidget(btnOK);
-  bottom->addWidget(btnCancel);
-  layout->addLayout(bottom);
+  layout->addLayout(NewButtonRow({chkRelativePath}, {btnOK, btnCancel}));
 
   // Tab order: the list, its buttons, then the tree.
   setTabOrder(edtTargetDirectories, btnClear);
