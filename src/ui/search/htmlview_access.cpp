@@ -392,7 +392,10 @@ class LinkAccessible : public QAccessibleInterface,
   // QAccessibleActionInterface
   QStringList actionNames() const override { return {pressAction()}; }
   void doAction(const QString& name) override {
-    if (name == pressAction() && isValid()) view_->ActivateLink(link_.href);
+    if (name != pressAction() || !isValid()) return;
+    // The new page may drop this link while it loads.
+    const QString href = link_.href;
+    view_->ActivateLink(href);
   }
   QStringList keyBindingsForAction(const QString& name) const override {
     return name == pressAction() ? QStringList{QStringLiteral("Return")} : QStringList();
