@@ -250,7 +250,8 @@ void TestAccess::htmlLinksAreChildrenToFollow() {
       "<a href=\"http://example.com/a?b=1\">Example</a>.</p>\n"
       "<p>二行目 <a href=\"#end\">終わりへ</a></p><p>" + std::string(40, 'x') + "<br>" +
       QStringLiteral("折り返す文。").repeated(40).toStdString() +
-      "</p><p><a name=\"end\">end</a></p></body></html>"));
+      "</p><table><tr><td>表の 一</td><td>表の&nbsp;二</td></tr></table>"
+      "<p><a name=\"end\">end</a></p></body></html>"));
   THtmlView view;
   view.resize(400, 300);
   view.show();

@@ -63,8 +63,6 @@ QChar ForReader(QChar c) {
   switch (c.unicode()) {
     case QChar::ParagraphSeparator:
     case QChar::LineSeparator:
-    case 0xFDD0:  // where a frame (a table, a cell) begins
-    case 0xFDD1:  // and ends
       return u'\n';
     case QChar::Nbsp:
       return u' ';
