@@ -1,6 +1,7 @@
-// The hit list and the run page as a screen reader reads them, through Qt's
-// own accessibility API: the text a reader gets is the text shown, the caret
-// follows the keys, and new output raises an event.
+// The hit list, the run page and the HTML view as a screen reader reads them,
+// through Qt's own accessibility API: the text a reader gets is the text
+// shown, the caret follows the keys, new output raises an event, and a page's
+// links are children a reader can list and follow.
 #include <QAccessible>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,6 +14,7 @@
 
 #include "support/testsupport.h"
 #include "ui/indexer/makeidx.h"
+#include "ui/search/htmlview.h"
 #include "ui/search/resultview.h"
 #include "ui/widgets/bigview.h"
 #include "ui/widgets/qtcodec.h"
@@ -24,6 +26,7 @@ namespace {
 struct Seen {
   QAccessible::Event type;
   QObject* object;
+  QAccessible::Id id;  // of an interface without an object of its own
   int position;
   QString text;     // inserted
   QString removed;
@@ -31,7 +34,7 @@ struct Seen {
 std::vector<Seen> events;
 
 void Record(QAccessibleEvent* event) {
-  Seen seen{event->type(), event->object(), -1, {}, {}};
+  Seen seen{event->type(), event->object(), event->object() ? 0 : event->uniqueId(), -1, {}, {}};
   switch (event->type()) {
     case QAccessible::TextCaretMoved:
       seen.position = static_cast<QAccessibleTextCursorEvent*>(event)->cursorPosition();
@@ -109,6 +112,7 @@ class TestAccess : public QObject {
   void hitListReadsAsShown();
   void hitListCaretFollowsNextAndPrevious();
   void runPageAnnouncesOutput();
+  void htmlLinksAreChildrenToFollow();
 };
 
 void TestAccess::hitListReadsAsShown_data() {
@@ -233,6 +237,89 @@ void TestAccess::runPageAnnouncesOutput() {
   QCOMPARE(std::count_if(events.begin(), events.end(), [&](const Seen& seen) {
              return seen.type == QAccessible::TextInserted;
            }), 1);
+}
+
+void TestAccess::htmlLinksAreChildrenToFollow() {
+  testsupport::TempDir dir;
+  const QString target = QString::fromStdString(
+      dir.Write("目次 一.html", "<html><body><a href=\"#top\">上へ</a></body></html>"));
+  const QString page = QString::fromStdString(dir.Write(
+      "索引 ページ.html",
+      "<html><head><meta charset=\"utf-8\"></head><body>\n"
+      "<p>はじめに <a href=\"%E7%9B%AE%E6%AC%A1%20%E4%B8%80.html\">日本語の <b>目次</b></a> と "
+      "<a href=\"http://example.com/a?b=1\">Example</a>.</p>\n"
+      "<p>二行目 <a href=\"#end\">終わりへ</a></p><p>" + std::string(40, 'x') + "<br>" +
+      QStringLiteral("折り返す文。").repeated(40).toStdString() +
+      "</p><table><tr><td>表の 一</td><td>表の&nbsp;二</td></tr></table>"
+      "<p><a name=\"end\">end</a></p></body></html>"));
+  THtmlView view;
+  view.resize(400, 300);
+  view.show();
+  view.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&view));
+  QVERIFY(view.Navigate(QUrl::fromLocalFile(page)));
+  QStringList followed;
+  connect(&view, &THtmlView::BeforeNavigate2, &view,
+          [&](const QString& url, bool&) { followed << url; });
+  QAccessibleInterface* access = QAccessible::queryAccessibleInterface(&view);
+  QAccessibleTextInterface* reader = TextOf(&view);
+  QVERIFY(reader != nullptr);
+  QCOMPARE(AllText(reader), view.toPlainText());
+  // Line by line as the lines are on the screen: the long paragraph wraps.
+  const QStringList lines = ReadByLines(reader);
+  QCOMPARE(lines.join(QString()), AllText(reader));
+  QVERIFY2(lines.size() > AllText(reader).count(u'\n') + 2, qPrintable(lines.join(u'|')));
+
+  // The links come first, in the page's order, each with its text and address.
+  const QString pageUrl = QUrl::fromLocalFile(page).toString();
+  const std::vector<std::pair<QString, QString>> links{
+      {QStringLiteral("日本語の 目次"), QUrl::fromLocalFile(target).toString()},
+      {QStringLiteral("Example"), QStringLiteral("http://example.com/a?b=1")},
+      {QStringLiteral("終わりへ"), pageUrl + QStringLiteral("#end")}};
+  QVERIFY(access->childCount() >= 3);
+  for (int i = 0; i < 3; ++i) {
+    QAccessibleInterface* link = access->child(i);
+    QCOMPARE(link->role(), QAccessible::Link);
+    QCOMPARE(link->text(QAccessible::Name), links[i].first);
+    QCOMPARE(link->text(QAccessible::Value), links[i].second);
+    QCOMPARE(link->parent(), access);
+    QCOMPARE(access->indexOfChild(link), i);
+    const int start = link->hyperlinkInterface()->startIndex();
+    const int end = link->hyperlinkInterface()->endIndex();
+    QCOMPARE(reader->text(start, end), links[i].first);
+    int from = 0, to = 0;
+    QVERIFY(reader->attributes(start + 1, &from, &to).contains(QStringLiteral("link:true")));
+    QCOMPARE(std::make_pair(from, to), std::make_pair(start, end));
+  }
+  QVERIFY(access->child(3) == nullptr || access->child(3)->role() != QAccessible::Link);
+
+  // Tab and Shift+Tab move the keyboard from link to link, and a reader is told.
+  view.setFocus();
+  for (const auto& [key, index] : std::vector<std::pair<Qt::Key, int>>{
+           {Qt::Key_Tab, 0}, {Qt::Key_Tab, 1}, {Qt::Key_Tab, 2}, {Qt::Key_Backtab, 1},
+           {Qt::Key_Tab, 2}}) {
+    events.clear();
+    QTest::keyClick(&view, key, key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+    for (int i = 0; i < 3; ++i) QCOMPARE(access->child(i)->state().focused, i == index);
+    QCOMPARE(access->focusChild(), access->child(index));
+    QVERIFY(std::any_of(events.begin(), events.end(), [&](const Seen& seen) {
+      return seen.type == QAccessible::Focus && seen.id == QAccessible::uniqueId(access->child(index));
+    }));
+  }
+
+  // "press" follows a link as Enter does.
+  QTest::keyClick(&view, Qt::Key_Return);
+  access->child(2)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  QCOMPARE(followed.size(), 2);
+  QCOMPARE(followed[1], followed[0]);
+  QVERIFY2(followed[0].endsWith(QStringLiteral("#end")), qPrintable(followed[0]));
+  const QAccessible::Id old = QAccessible::uniqueId(access->child(0));
+  access->child(0)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  QCOMPARE(view.LocationUrl(), QUrl::fromLocalFile(target));
+  // Another page: the old links are gone, the new page's are read.
+  QCOMPARE(access->child(0)->text(QAccessible::Name), QStringLiteral("上へ"));
+  QCOMPARE(QAccessible::accessibleInterface(old), nullptr);
+  QCOMPARE(AllText(reader), view.toPlainText());
 }
 
 QTEST_MAIN(TestAccess)

@@ -19,6 +19,7 @@
 #include "core/search/mainview.h"
 #include "platform/platform.h"
 #include "ui/process/browser.h"
+#include "ui/search/htmlview_access.h"
 #include "ui/widgets/msgbox.h"
 #include "ui/widgets/qtcodec.h"
 
@@ -107,6 +108,8 @@ THtmlView::THtmlView(QWidget* parent) : QTextBrowser(parent) {
   // Tab goes from link to link and Enter follows one.
   setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
   connect(this, &QTextBrowser::anchorClicked, this, &THtmlView::FollowLink);
+  connect(document(), &QTextDocument::contentsChanged, this, [this] { ++revision_; });
+  InstallHtmlViewAccessible();
 }
 
 bool THtmlView::Navigate(std::string_view address) { return Navigate(AddressToUrl(address)); }
@@ -123,6 +126,10 @@ bool THtmlView::Navigate(const QUrl& url) {
 
 void THtmlView::FollowLink(const QUrl& link) {
   Navigate(location_.isEmpty() ? link : location_.resolved(link));
+}
+
+void THtmlView::ActivateLink(const QString& href) {
+  if (!href.isEmpty()) emit anchorClicked(QUrl(href));
 }
 
 void THtmlView::FocusDocument() { setFocus(Qt::OtherFocusReason); }
@@ -245,12 +252,17 @@ void THtmlView::MoveToHighlight(int index) {
   QTextCursor cursor(document());
   cursor.setPosition(static_cast<int>(highlights_[static_cast<size_t>(index)].Start));
   setTextCursor(cursor);
-  // The mark in the middle of the view, as far as the page allows.
-  QScrollBar* bar = verticalScrollBar();
-  bar->setValue(bar->value() + cursorRect(cursor).center().y() - viewport()->height() / 2);
+  CenterOn(cursor.position());
   ensureCursorVisible();
   PaintHighlights();
   emit HighlightPositionChanged(HighlightPositionText());
+}
+
+void THtmlView::CenterOn(int position) {
+  QTextCursor cursor(document());
+  cursor.setPosition(position);
+  QScrollBar* bar = verticalScrollBar();
+  bar->setValue(bar->value() + cursorRect(cursor).center().y() - viewport()->height() / 2);
 }
 
 void THtmlView::PaintHighlights() {
@@ -277,6 +289,13 @@ void THtmlView::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QTextBrowser::keyPressEvent(event);
+}
+
+bool THtmlView::focusNextPrevChild(bool next) {
+  // Tab and Shift+Tab go to the next or previous link while there is one.
+  const bool moved = QTextBrowser::focusNextPrevChild(next);
+  if (hasFocus()) HtmlViewLinkFocusMoved(this);
+  return moved;
 }
 
 QVariant THtmlView::loadResource(int type, const QUrl& name) {

@@ -54,6 +54,15 @@ class THtmlView : public QTextBrowser {
   // "n / N" for the current mark ("0 / N" before the first move).
   QString HighlightPositionText() const;
 
+  // Counts the changes of the page's text: a new value means another page.
+  int ContentRevision() const { return revision_; }
+  // Follows a link of the page, `href` as the page writes it, as a click on
+  // it or Enter on it does.
+  void ActivateLink(const QString& href);
+  // Scrolls the document position to the middle of the view, as far as the
+  // page allows; the caret stays.
+  void CenterOn(int position);
+
  signals:
   // `url` is the target, fully percent-encoded. Set `cancel` to stop the
   // navigation; connect directly.
@@ -65,6 +74,7 @@ class THtmlView : public QTextBrowser {
  protected:
   QVariant loadResource(int type, const QUrl& name) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
 
  private:
   void FollowLink(const QUrl& link);
@@ -80,6 +90,7 @@ class THtmlView : public QTextBrowser {
 
   int tag_ = 0;
   int depth_ = 0;
+  int revision_ = 0;
 };
 
 }  // namespace tavirel
