@@ -30,22 +30,6 @@ constexpr size_t kLayoutCachePieces = 256;
 constexpr int64_t kLayoutCacheChars = 128 * 1024;
 constexpr int kLayoutCacheMargin = 16;
 
-// A piece decoded so that every character of the text becomes exactly one
-// QChar; a character without a Unicode form becomes U+FFFD.
-QString DecodePiece(std::string_view bytes, int32_t chars) {
-  QString decoded = SjisToQString(bytes);
-  if (decoded.size() == chars) return decoded;
-  decoded.clear();
-  decoded.reserve(chars);
-  for (size_t i = 0; i < bytes.size();) {
-    const size_t length = ResultCharLength(bytes, i);
-    const QString one = SjisToQString(bytes.substr(i, length));
-    decoded.append(one.size() == 1 ? one.at(0) : QChar(QChar::ReplacementCharacter));
-    i += length;
-  }
-  return decoded;
-}
-
 }  // namespace
 
 TByteTextView::TByteTextView(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -75,8 +59,8 @@ TByteTextView::TByteTextView(QWidget* parent) : QAbstractScrollArea(parent) {
 
 TByteTextView::~TByteTextView() = default;
 
-void TByteTextView::SetBytes(std::string bytes) {
-  text_ = TResultText(std::move(bytes));
+void TByteTextView::SetBytes(std::string bytes, TResultText::Coding coding) {
+  text_ = TResultText(std::move(bytes), coding);
   cutsKnown_ = false;
   cuts_.clear();
   ByteTextReplaced(this);
@@ -122,8 +106,35 @@ void TByteTextView::FormatsChanged() {
 
 // ---- Text ------------------------------------------------------------------------
 
+// Decoded so that every character the text counts becomes exactly one QChar
+// (two for UTF-8 beyond the BMP); a character without a Unicode form
+// becomes U+FFFD.
 QString TByteTextView::PieceText(const ResultLine& piece) const {
-  return DecodePiece(text_.PieceBytes(piece), piece.Chars);
+  const std::string_view bytes = text_.PieceBytes(piece);
+  const bool utf8 = text_.TextCoding() == TResultText::Coding::Utf8;
+  auto decode = [utf8](std::string_view part) {
+    return utf8 ? QString::fromUtf8(part.data(), static_cast<qsizetype>(part.size()))
+                : SjisToQString(part);
+  };
+  QString decoded = decode(bytes);
+  if (decoded.size() == piece.Chars) return decoded;
+  decoded.clear();
+  decoded.reserve(piece.Chars);
+  for (size_t i = 0; i < bytes.size();) {
+    int counted = 1;
+    const size_t length = text_.CharLength(piece.Begin + i, &counted);
+    QString one = decode(bytes.substr(i, length));
+    if (one.size() != counted) {
+      // A byte a decoder only judges by the one after it (a lead byte
+      // without its trail byte): decoded before a blank, as in the text.
+      one = decode(std::string(bytes.substr(i, length)) + ' ');
+      one = one.size() == counted + 1 ? one.left(counted)
+                                      : QString(counted, QChar(QChar::ReplacementCharacter));
+    }
+    decoded += one;
+    i += length;
+  }
+  return decoded;
 }
 
 QString TByteTextView::TextOf(int32_t first, int32_t end) const {
@@ -801,6 +812,17 @@ bool TByteTextView::PageStep(bool down) {
   SetTop(top);
   MoveCaretToFirstVisibleLine();
   return true;
+}
+
+void TByteTextView::ScrollToRow(int32_t offset, int rowsBelow) {
+  if (text_.PieceCount() == 0) return;
+  RowPos pos = RowOfOffset(offset);
+  for (; rowsBelow > 0 && NextRow(pos); --rowsBelow) {
+  }
+  SetTop(pos);
+  const PieceLayout& laid = LayoutOf(pos.piece);
+  desiredX_ = -1;
+  MoveCaret(laid.piece.Offset + laid.layout.lineAt(pos.row).textStart(), false);
 }
 
 void TByteTextView::MoveCaretToFirstVisibleLine() {

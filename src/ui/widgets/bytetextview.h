@@ -101,7 +101,7 @@ class TByteTextView : public QAbstractScrollArea {
  protected:
   // Takes the new text; the caret goes to offset 0 with nothing selected and
   // the view to the top.
-  void SetBytes(std::string bytes);
+  void SetBytes(std::string bytes, TResultText::Coding coding = TResultText::Coding::ShiftJis);
   // The formats of a piece of the text (its characters counted from 0).
   virtual QList<QTextLayout::FormatRange> FormatsOf(const ResultLine& piece) const;
   // Paints behind the rows of a piece from `top` down to `bottom` (viewport
@@ -138,6 +138,9 @@ class TByteTextView : public QAbstractScrollArea {
   // False when there was nothing to show in that direction.
   bool PageStep(bool down);
   void MoveCaretToFirstVisibleLine();
+  // The row that lies `rowsBelow` rows under the one of `offset` comes to
+  // the top, with the caret at its start.
+  void ScrollToRow(int32_t offset, int rowsBelow);
   void MoveCaret(int32_t offset, bool select);
   // The run of characters around `offset` up to blanks and line ends is selected.
   void SelectWordAt(int32_t offset);
