@@ -157,23 +157,36 @@ QString TTextView::ReaderAttributes(int32_t offset, int32_t* start, int32_t* end
 }
 
 QList<QTextLayout::FormatRange> TTextView::FormatsOf(const ResultLine& piece) const {
+  // Where ranges overlap the later one is drawn, so the marks come after the
+  // addresses and take the addresses' underline and colour where they meet.
   QList<QTextLayout::FormatRange> ranges;
-  int from = 0;
-  int length = 0;
+  QTextCharFormat link;
+  link.setFontUnderline(true);
+  link.setForeground(palette().link());
+  const QList<QPair<int, int>> urls = UrlSpans(PieceText(piece));
+  for (const auto& span : urls) {
+    ranges.append(QTextLayout::FormatRange{span.first, span.second - span.first, link});
+  }
   const std::vector<TCharRange>& marks = marks_.Ranges;
   auto mark = std::lower_bound(marks.begin(), marks.end(), int64_t{piece.Offset},
                                [](const TCharRange& range, int64_t at) { return range.End <= at; });
   for (; mark != marks.end() && mark->Start < int64_t{piece.Offset} + piece.Chars; ++mark) {
-    if (ClipToPiece(mark->Start, mark->End, piece, &from, &length)) {
-      const bool current = mark - marks.begin() == marks_.Current;
-      ranges.append(QTextLayout::FormatRange{from, length, MarkFormat(current)});
+    int from = 0;
+    int length = 0;
+    if (!ClipToPiece(mark->Start, mark->End, piece, &from, &length)) continue;
+    const QTextCharFormat format = MarkFormat(mark - marks.begin() == marks_.Current);
+    const int to = from + length;
+    for (const auto& span : urls) {
+      const int first = std::max(from, span.first);
+      const int last = std::min(to, span.second);
+      if (first >= last) continue;
+      if (from < first) ranges.append(QTextLayout::FormatRange{from, first - from, format});
+      QTextCharFormat both = link;
+      both.merge(format);
+      ranges.append(QTextLayout::FormatRange{first, last - first, both});
+      from = last;
     }
-  }
-  QTextCharFormat link;
-  link.setFontUnderline(true);
-  link.setForeground(palette().link());
-  for (const auto& span : UrlSpans(PieceText(piece))) {
-    ranges.append(QTextLayout::FormatRange{span.first, span.second - span.first, link});
+    if (from < to) ranges.append(QTextLayout::FormatRange{from, to - from, format});
   }
   return ranges;
 }
