@@ -60,6 +60,9 @@ TByteTextView::TByteTextView(QWidget* parent) : QAbstractScrollArea(parent) {
 TByteTextView::~TByteTextView() = default;
 
 void TByteTextView::SetBytes(std::string bytes, TResultText::Coding coding) {
+  // The old text's memory is freed first: assigning a short text to a long
+  // one would keep the long one's buffer.
+  { const TResultText old = std::move(text_); }
   text_ = TResultText(std::move(bytes), coding);
   cutsKnown_ = false;
   cuts_.clear();
