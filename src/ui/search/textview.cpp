@@ -54,17 +54,18 @@ std::string SjisForSearch(QString text) {
   return bytes;
 }
 
+bool IsLeadByte(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return (u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC);
+}
+
 // A lead byte cut off at the very end of a Shift-JIS text has no character:
 // it is dropped, as a decoder drops it. Every lead byte is a trail byte as
 // well, so a run of them at the end pairs up from its start (the byte before
 // it ends a character) and leaves one over when the run is odd.
 void DropCutLeadByte(std::string& text) {
-  auto isLead = [](char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC);
-  };
   size_t run = 0;
-  while (run < text.size() && isLead(text[text.size() - 1 - run])) ++run;
+  while (run < text.size() && IsLeadByte(text[text.size() - 1 - run])) ++run;
   if (run % 2 == 1) text.pop_back();
 }
 
@@ -88,9 +89,7 @@ std::vector<TCharRange> FindWordsInDocument(const QTextDocument& document,
   // a lead byte cut off at the very end is the only byte the view drops.
   if (!sjisText.empty()) {
     const int64_t chars = count(sjisText);
-    const auto last = static_cast<unsigned char>(sjisText.back());
-    const bool cutLead = (last >= 0x81 && last <= 0x9F) || (last >= 0xE0 && last <= 0xFC);
-    if (chars == length || (cutLead && chars - 1 == length))
+    if (chars == length || (IsLeadByte(sjisText.back()) && chars - 1 == length))
       return ToCharRanges(sjisText, finder.Find(sjisText));
   }
   // Otherwise the document's own text.
@@ -106,9 +105,9 @@ TTextView::TTextView(QWidget* parent) : TByteTextView(parent) {
 void TTextView::ShowText(std::string text, TTextEncoding encoding, int bodyLine) {
   marks_ = TMarkList{};
   bodyLine_ = bodyLine;
+  if (encoding == TTextEncoding::ShiftJis) DropCutLeadByte(text);
   // A text that ends with a line break has an empty last line, where the
   // caret can go and which a copy of the whole text ends with.
-  if (encoding == TTextEncoding::ShiftJis) DropCutLeadByte(text);
   if (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.push_back(text.back());
   SetBytes(std::move(text), encoding == TTextEncoding::Utf8 ? TResultText::Coding::Utf8
                                                             : TResultText::Coding::ShiftJis);
