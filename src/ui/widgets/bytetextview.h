@@ -118,7 +118,7 @@ class TByteTextView : public QAbstractScrollArea {
                           int* length);
   // The laid-out formats are made again (after a change of marks).
   void FormatsChanged();
-  // The piece at `offset` decoded, one QChar a character.
+  // A piece decoded, one QChar for each character it counts.
   QString PieceText(const ResultLine& piece) const;
 
   // Rows and scrolling.
