@@ -274,13 +274,13 @@ void TestMainDocs::defineRouting() {
     QCOMPARE(window.stb->currentMessage(), QString());
   } else if (page == QLatin1String("tabTextDoc")) {
     QCOMPARE(window.pnlSubject->text(), SjisToQString(hit.Title));
-    QVERIFY2(window.edtTextContents->toPlainText().contains(shown),
-             qPrintable(window.edtTextContents->toPlainText()));
+    QVERIFY2(window.edtTextContents->Text().contains(shown),
+             qPrintable(window.edtTextContents->Text()));
     QCOMPARE(window.stb->currentMessage(), QStringLiteral("N:次文書  P:前文書"));
   }
   if (name == QLatin1String("x.alm")) {
     // The JIS body is converted too.
-    QVERIFY(window.edtTextContents->toPlainText().contains(kBodyText));
+    QVERIFY(window.edtTextContents->Text().contains(kBodyText));
   }
   if (shellFile.isEmpty()) {
     QVERIFY(shell_.urls.isEmpty());
@@ -332,7 +332,7 @@ void TestMainDocs::textOptions() {
   ShowHits(window, {name});
   window.OpenHit(0);
   QCOMPARE(window.pge->currentWidget(), window.tabTextDoc);
-  const QString text = window.edtTextContents->toPlainText();
+  const QString text = window.edtTextContents->Text();
   QVERIFY2(text.contains(expected), qPrintable(text));
   window.close();
 }
@@ -361,9 +361,9 @@ void TestMainDocs::bodyPositioning() {
   window.OpenHit(0);
   QCOMPARE(window.pge->currentWidget(), window.tabTextDoc);
   QCOMPARE(window.edtTextContents->FirstVisibleLine(), firstVisible);
-  QCOMPARE(window.edtTextContents->textCursor().blockNumber(), firstVisible);
+  QCOMPARE(window.edtTextContents->LineOf(window.edtTextContents->CaretOffset()), firstVisible);
   // Shown converted either way.
-  const QString text = window.edtTextContents->toPlainText();
+  const QString text = window.edtTextContents->Text();
   QVERIFY(text.contains(QStringLiteral("Subject: てすと")));
   if (name == QLatin1String("nobreak.alm")) QVERIFY(text.contains(kBodyText));
   window.close();
@@ -385,7 +385,7 @@ void TestMainDocs::unreadableDocument() {
   window.show();
   ShowHits(window, {QStringLiteral("README"), name});
   window.OpenHit(0);
-  QVERIFY(!window.edtTextContents->toPlainText().isEmpty());
+  QVERIFY(!window.edtTextContents->Text().isEmpty());
 
   BoxSeen box;
   AnswerNextBox(&box);
@@ -397,7 +397,7 @@ void TestMainDocs::unreadableDocument() {
   QVERIFY(box.text.contains(Doc(name)));
   // The tab is active and empty, with the hit's title; the hit is current.
   QCOMPARE(window.pge->currentWidget(), window.tabTextDoc);
-  QVERIFY(window.edtTextContents->toPlainText().isEmpty());
+  QVERIFY(window.edtTextContents->Text().isEmpty());
   QCOMPARE(window.pnlSubject->text(), SjisToQString(window.edtResult->Hits()[1].Title));
   QCOMPARE(window.CurrentHitIndex, 1);
   QVERIFY(!QFileInfo::exists(Doc(QStringLiteral("gone.txt"))));
@@ -424,12 +424,12 @@ void TestMainDocs::nextAndPreviousStopAtTheEnds() {
   QCOMPARE(window.pge->currentWidget(), window.tabTextDoc);
 
   // Next on the last hit: nothing changes.
-  const QString text = window.edtTextContents->toPlainText();
+  const QString text = window.edtTextContents->Text();
   const std::string path = window.CurrentDocumentPath;
   window.btnNext->click();
   QCOMPARE(window.CurrentHitIndex, 2);
   QCOMPARE(window.CurrentDocumentPath, path);
-  QCOMPARE(window.edtTextContents->toPlainText(), text);
+  QCOMPARE(window.edtTextContents->Text(), text);
   QCOMPARE(window.pge->currentWidget(), window.tabTextDoc);
 
   // Back to the first, then previous on it: nothing changes.
@@ -437,10 +437,10 @@ void TestMainDocs::nextAndPreviousStopAtTheEnds() {
   QCOMPARE(window.pge->currentWidget(), window.tabHTMLDoc);
   window.btnPreviousW->click();
   QCOMPARE(window.CurrentHitIndex, 0);
-  QVERIFY(window.edtTextContents->toPlainText().contains(QStringLiteral("readme text")));
+  QVERIFY(window.edtTextContents->Text().contains(QStringLiteral("readme text")));
   window.btnPrevious->click();
   QCOMPARE(window.CurrentHitIndex, 0);
-  QVERIFY(window.edtTextContents->toPlainText().contains(QStringLiteral("readme text")));
+  QVERIFY(window.edtTextContents->Text().contains(QStringLiteral("readme text")));
   QCOMPARE(window.CurrentDocumentPath, Sjis(Doc(QStringLiteral("README"))));
   QVERIFY(shell_.urls.isEmpty());
 
@@ -464,18 +464,18 @@ void TestMainDocs::textViewKeys() {
 
   // The window's popup copies the text view's selection.
   QApplication::clipboard()->setText(QStringLiteral("before"));
-  view->selectAll();
+  view->SelectAll();
   window.pmnuPopup();
   QVERIFY(window.mnuCopy->isEnabled());
   window.mnuCopy->trigger();
   QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("readme text\n"));
-  view->moveCursor(QTextCursor::Start);
+  view->SetCaretOffset(0);
   window.pmnuPopup();
   QVERIFY(!window.mnuCopy->isEnabled());
 
   QTest::keyClick(view, Qt::Key_N);
   QCOMPARE(window.CurrentHitIndex, 1);
-  QVERIFY(view->toPlainText().contains(QStringLiteral("page b")));  // the page as text
+  QVERIFY(view->Text().contains(QStringLiteral("page b")));  // the page as text
   QTest::keyClick(view, Qt::Key_P);
   QCOMPARE(window.CurrentHitIndex, 0);
   QTest::keyClick(view, Qt::Key_N);
@@ -513,14 +513,14 @@ void TestMainDocs::conversionMenusReopen() {
   ShowHits(window, {QStringLiteral("README"), QStringLiteral("mail.txt")});
   window.OpenHit(1);
   const QString raw = QString::fromStdString("Subject: " + kEncodedSubject);
-  QVERIFY(window.edtTextContents->toPlainText().contains(raw));
+  QVERIFY(window.edtTextContents->Text().contains(raw));
 
   window.mnuDecodeHeader->trigger();
   QCOMPARE(Settings.DecodeHeader, std::string("1"));
-  QVERIFY(window.edtTextContents->toPlainText().contains(QStringLiteral("$F$9$H")));
+  QVERIFY(window.edtTextContents->Text().contains(QStringLiteral("$F$9$H")));
   window.mnuConvertToSJIS->trigger();
   QCOMPARE(Settings.Convert, std::string("ToSJIS"));
-  QVERIFY(window.edtTextContents->toPlainText().contains(QStringLiteral("Subject: てすと")));
+  QVERIFY(window.edtTextContents->Text().contains(QStringLiteral("Subject: てすと")));
   QCOMPARE(window.CurrentHitIndex, 1);
 
   // Away from the text tab a change is only stored.
@@ -528,7 +528,7 @@ void TestMainDocs::conversionMenusReopen() {
   window.mnuConvertNone->trigger();
   QCOMPARE(Settings.Convert, std::string("None"));
   QCOMPARE(window.pge->currentWidget(), window.tabResult);
-  QVERIFY(window.edtTextContents->toPlainText().contains(QStringLiteral("Subject: てすと")));
+  QVERIFY(window.edtTextContents->Text().contains(QStringLiteral("Subject: てすと")));
   window.close();
 }
 
@@ -817,7 +817,7 @@ void TestMainDocs::japaneseFileNames() {
   QCOMPARE(window.CurrentDocumentPath,
            Sjis(dir_->filePath(QStringLiteral("idxdocs/旅行メモ.txt"))));
   QCOMPARE(window.pge->currentWidget(), window.tabTextDoc);
-  QVERIFY(window.edtTextContents->toPlainText().contains(QStringLiteral("apple ") + kBodyText));
+  QVERIFY(window.edtTextContents->Text().contains(QStringLiteral("apple ") + kBodyText));
 
   // A hand-written list: a percent-encoded name that exists only decoded,
   // and one whose written form is the real name (a file called "%41.txt").
@@ -826,10 +826,10 @@ void TestMainDocs::japaneseFileNames() {
   WriteBytes(Doc(QStringLiteral("旅行.txt")), "journey\n");
   window.OpenHit(0);
   QCOMPARE(window.CurrentDocumentPath, Sjis(Doc(QStringLiteral("旅行.txt"))));
-  QVERIFY(window.edtTextContents->toPlainText().contains(QStringLiteral("journey")));
+  QVERIFY(window.edtTextContents->Text().contains(QStringLiteral("journey")));
   window.OpenHit(1);
   QCOMPARE(window.CurrentDocumentPath, Sjis(Doc(QStringLiteral("%41.txt"))));
-  QVERIFY(window.edtTextContents->toPlainText().contains(QStringLiteral("percent in the name")));
+  QVERIFY(window.edtTextContents->Text().contains(QStringLiteral("percent in the name")));
 
   // A link of the HTML result page: a Japanese folder and a name with a
   // character Shift-JIS cannot write, both percent-encoded.
@@ -838,7 +838,7 @@ void TestMainDocs::japaneseFileNames() {
   ShowHits(window, {QStringLiteral("%E6%97%A5%E6%9C%AC/%F0%A0%AE%B7.txt")});
   window.OpenHit(0);
   QCOMPARE(window.CurrentDocumentPath, Sjis(Doc(QStringLiteral("日本/"))) + "%F0%A0%AE%B7.txt");
-  QVERIFY(window.edtTextContents->toPlainText().contains(QStringLiteral("yoshi")));
+  QVERIFY(window.edtTextContents->Text().contains(QStringLiteral("yoshi")));
   window.close();
 }
 
@@ -931,19 +931,19 @@ void TestMainDocs::searchWordsMarkedInHits() {
   QCOMPARE(window.pge->currentWidget(), window.tabTextDoc);
   TTextView* view = window.edtTextContents;
   QCOMPARE(window.stb->currentMessage(), QStringLiteral("1 / %1").arg(marked.size()));
-  const QString text = view->toPlainText();
   QStringList seen;
-  for (const TCharRange& range : view->Highlights())
-    seen << text.mid(range.Start, range.End - range.Start);
+  for (const TCharRange& range : view->Marks().Ranges)
+    seen << view->TextOf(static_cast<int32_t>(range.Start), static_cast<int32_t>(range.End));
   QCOMPARE(seen, marked);
   // The view starts at the first word (line 62), not at the top.
-  QCOMPARE(view->textCursor().blockNumber(), 61);
+  QCOMPARE(view->LineOf(view->CaretOffset()), 61);
   QVERIFY(view->FirstVisibleLine() > 0);
   // F3 from the first word to the second; Shift+F3 back, then round the start.
   const int count = static_cast<int>(marked.size());
   QTest::keyClick(view, Qt::Key_F3);
   QCOMPARE(window.stb->currentMessage(), QStringLiteral("2 / %1").arg(count));
-  QCOMPARE(view->textCursor().blockNumber(), text.left(view->Highlights()[1].Start).count(u'\n'));
+  QCOMPARE(view->LineOf(view->CaretOffset()),
+           view->TextOf(0, static_cast<int32_t>(view->Marks().Ranges[1].Start)).count(u'\n'));
   QTest::keyClick(view, Qt::Key_F3, Qt::ShiftModifier);
   QCOMPARE(window.stb->currentMessage(), QStringLiteral("1 / %1").arg(count));
   QTest::keyClick(view, Qt::Key_F3, Qt::ShiftModifier);

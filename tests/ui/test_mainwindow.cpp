@@ -219,7 +219,10 @@ void TestMainWindow::controlsCaptionsAndNames() {
   QCOMPARE(window.pge->tabText(2), QStringLiteral("HTML文書(&3)"));
   QCOMPARE(window.findChild<TTextView*>(QStringLiteral("edtTextContents")), window.edtTextContents);
   QCOMPARE(window.findChild<THtmlView*>(QStringLiteral("WebBrowser1")), window.WebBrowser1);
-  QVERIFY(window.edtTextContents->isReadOnly());
+  window.edtTextContents->ShowText("x\n", TTextEncoding::ShiftJis);
+  QTest::keyClicks(window.edtTextContents, QStringLiteral("abc"));  // read-only
+  QCOMPARE(window.edtTextContents->Text(), QStringLiteral("x\n"));
+  window.edtTextContents->Clear();
   QCOMPARE(window.findChild<TResultView*>(QStringLiteral("edtResult")), window.edtResult);
   QCOMPARE(window.btnSearch->text(), QStringLiteral("検索(&G)"));
   QCOMPARE(window.btnTutorial->toolTip(), QStringLiteral("説明を表示"));
@@ -335,7 +338,7 @@ void TestMainWindow::openHitRoutes() {
   QCOMPARE(window.CurrentDocumentPath, hits[2].Uri);
   QCOMPARE(recorder_.urls.size(), 1);
   QCOMPARE(window.pge->currentWidget(), window.tabTextDoc);
-  QVERIFY(!window.edtTextContents->toPlainText().isEmpty());
+  QVERIFY(!window.edtTextContents->Text().isEmpty());
   // The searched word is marked: the status bar counts the marks at once.
   QCOMPARE(window.edtTextContents->HighlightCount(), 1);
   QCOMPARE(window.stb->currentMessage(), QStringLiteral("1 / 1"));

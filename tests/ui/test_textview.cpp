@@ -1,14 +1,19 @@
 // The text view's marking of search words: where the marks land in the
 // view's characters (Shift-JIS with trail bytes that look like letters,
 // malformed bytes, UTF-8 beyond the BMP), where the view starts, F3 and
-// Shift+F3, and that only the visible marks are handed to the view.
+// Shift+F3, that only the visible marks are handed to the view, and the
+// view over bytes: long lines cut into pieces and rows, copied and read as
+// they were, and a line far into a long text.
 
+#include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTextBlock>
 #include <QtTest>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -25,19 +30,15 @@ std::string Sjis(const QString& text) { return QStringToSjis(text).value_or(std:
 // The view's text under each mark.
 QStringList MarkedTexts(const TTextView& view) {
   QStringList out;
-  for (const TCharRange& r : view.Highlights()) {
-    QTextCursor c(view.document());
-    c.setPosition(static_cast<int>(r.Start));
-    c.setPosition(static_cast<int>(r.End), QTextCursor::KeepAnchor);
-    out << c.selectedText();
-  }
+  for (const TCharRange& r : view.Marks().Ranges)
+    out << view.TextOf(static_cast<int32_t>(r.Start), static_cast<int32_t>(r.End));
   return out;
 }
 
 int BackgroundSelections(const TTextView& view) {
   int n = 0;
-  for (const auto& s : view.extraSelections())
-    if (s.format.hasProperty(QTextFormat::BackgroundBrush)) ++n;
+  for (const auto& s : view.FormatsOnScreen())
+    if (s.Format.hasProperty(QTextFormat::BackgroundBrush)) ++n;
   return n;
 }
 
@@ -79,7 +80,7 @@ class TestTextView : public QObject {
       QCOMPARE(n, static_cast<int>(c.marked.size()));
       QCOMPARE(MarkedTexts(view), c.marked);
       // The text itself is unchanged.
-      QCOMPARE(view.toPlainText(), c.encoding == TTextEncoding::Utf8
+      QCOMPARE(view.Text(), c.encoding == TTextEncoding::Utf8
                                        ? QString::fromStdString(c.bytes)
                                        : SjisToQString(c.bytes));
     }
@@ -130,12 +131,12 @@ class TestTextView : public QObject {
       view.ShowText(bytes, TTextEncoding::ShiftJis, c.bodyLine);
       const int top = view.FirstVisibleLine();
       view.HighlightWords(ExtractSearchWords(Sjis(c.formula)));
-      QCOMPARE(view.CurrentHighlight(), c.current);
+      QCOMPARE(view.Marks().Current, c.current);
       if (c.atBody) QCOMPARE(view.FirstVisibleLine(), top);
       if (c.current >= 0) {
-        const TCharRange r = view.Highlights()[static_cast<size_t>(c.current)];
-        QCOMPARE(view.textCursor().position(), static_cast<int>(r.Start));
-        const int line = view.document()->findBlock(static_cast<int>(r.Start)).blockNumber();
+        const TCharRange r = view.Marks().Ranges[static_cast<size_t>(c.current)];
+        QCOMPARE(view.CaretOffset(), static_cast<int>(r.Start));
+        const int line = view.LineOf(static_cast<int32_t>(r.Start));
         QVERIFY(line >= view.FirstVisibleLine() && line < view.FirstVisibleLine() + 15);
       }
     }
@@ -163,10 +164,10 @@ class TestTextView : public QObject {
     for (const Step& s : steps) {
       QTest::keyClick(&view, Qt::Key_F3, s.modifiers);
       QCOMPARE(positions.takeLast().at(0).toString(), QString::fromLatin1(s.status));
-      QCOMPARE(view.textCursor().position(),
-               static_cast<int>(view.Highlights()[static_cast<size_t>(view.CurrentHighlight())].Start));
+      QCOMPARE(view.CaretOffset(),
+               static_cast<int>(view.Marks().Ranges[static_cast<size_t>(view.Marks().Current)].Start));
     }
-    QCOMPARE(view.toPlainText(), QStringLiteral("a x\nb x\nc x\n"));
+    QCOMPARE(view.Text(), QStringLiteral("a x\nb x\nc x\n"));
     // Another text drops the marks.
     view.ShowText("x", TTextEncoding::ShiftJis);
     QCOMPARE(view.HighlightCount(), 0);
@@ -197,9 +198,89 @@ class TestTextView : public QObject {
     const int top = view.FirstVisibleLine();
     QVERIFY(top > 100000);
     bool sawTopLine = false;
-    for (const auto& s : view.extraSelections())
-      if (s.cursor.block().blockNumber() == top) sawTopLine = true;
+    for (const auto& s : view.FormatsOnScreen())
+      if (view.LineOf(s.Start) == top) sawTopLine = true;
     QVERIFY(sawTopLine);
+  }
+
+  void longLinesKeepTheirCharacters() {
+    // One line of about 21,000 bytes (a piece holds at most 4,096) and a
+    // short one; in UTF-8 with characters beyond the BMP, which count two.
+    QString sjisLine, utf8Line;
+    for (int i = 0; i < 1500; ++i) sjisLine += QStringLiteral("日本語ab ");
+    for (int i = 0; i < 1800; ++i) utf8Line += QStringLiteral("温泉\U0001F600x ");
+    struct Case {
+      std::string bytes;
+      TTextEncoding encoding;
+      QString shown;
+    };
+    const QString next = QStringLiteral("\n次の行");
+    const QByteArray utf8 = (utf8Line + next).toUtf8();
+    const Case cases[] = {
+        {Sjis(sjisLine + next), TTextEncoding::ShiftJis, sjisLine + next},
+        {std::string(utf8.constData(), static_cast<size_t>(utf8.size())), TTextEncoding::Utf8,
+         utf8Line + next},
+    };
+    for (const Case& c : cases) {
+      TTextView view;
+      view.resize(400, 300);
+      view.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&view));
+      view.ShowText(c.bytes, c.encoding);
+      QCOMPARE(view.Text(), c.shown);
+      QAccessibleInterface* access = QAccessible::queryAccessibleInterface(&view);
+      QVERIFY(access != nullptr && access->textInterface() != nullptr);
+      // Stretches over the ends of pieces copy and read as they were.
+      QVERIFY(view.ResultText().PieceCount() > 4);
+      for (int piece = 1; piece < 4; ++piece) {
+        // Whole characters: a pair of surrogates is not split.
+        int32_t start = view.ResultText().Piece(piece).Offset - 12;
+        if (c.shown.at(start).isLowSurrogate()) --start;
+        int32_t end = start + 30;
+        if (c.shown.at(end).isLowSurrogate()) ++end;
+        view.SetSelection(start, end);
+        view.Copy();
+        QCOMPARE(QApplication::clipboard()->text(), c.shown.mid(start, end - start));
+        QCOMPARE(access->textInterface()->text(start, end), c.shown.mid(start, end - start));
+      }
+      // The long line wraps: Shift+Down selects its first row, Shift+End
+      // runs on to the end of the second.
+      view.SetCaretOffset(0);
+      QTest::keyClick(&view, Qt::Key_Down, Qt::ShiftModifier);
+      const int32_t second = view.CaretOffset();
+      QVERIFY(second > 0 && second < 200);
+      QVERIFY(view.CaretRect(second).top() > view.CaretRect(0).top());
+      QCOMPARE(view.SelectedText(), c.shown.left(second));
+      QTest::keyClick(&view, Qt::Key_End, Qt::ShiftModifier);
+      QCOMPARE(view.CaretRect(view.CaretOffset()).top(), view.CaretRect(second).top());
+      QCOMPARE(view.SelectedText(), c.shown.left(view.CaretOffset()));
+      // Ctrl+End and Shift+Home: the short last line.
+      QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+      QTest::keyClick(&view, Qt::Key_Home, Qt::ShiftModifier);
+      QCOMPARE(view.SelectedText(), next.mid(1));
+      QCOMPARE(view.LineOf(view.CaretOffset()), 1);
+    }
+  }
+
+  void mailBodyFarIntoALongText() {
+    // 50 MB of numbered lines; the body starts at line 2,000,000.
+    std::string bytes;
+    bytes.reserve(50'000'000);
+    char line[32];
+    for (int i = 0; bytes.size() < 50'000'000 - 32; ++i) {
+      std::snprintf(line, sizeof line, "line %07d .........\n", i);
+      bytes += line;
+    }
+    TTextView view;
+    view.resize(400, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.ShowText(std::move(bytes), TTextEncoding::ShiftJis, 2'000'000);
+    QCOMPARE(view.FirstVisibleLine(), 2'000'001);
+    QCOMPARE(view.LineOf(view.CaretOffset()), 2'000'001);
+    QCOMPARE(view.TextOf(view.CaretOffset(), view.CaretOffset() + 12), QStringLiteral("line 2000001"));
+    QTest::keyClick(&view, Qt::Key_J);
+    QCOMPARE(view.TextOf(view.CaretOffset(), view.CaretOffset() + 12), QStringLiteral("line 2000002"));
   }
 };
 

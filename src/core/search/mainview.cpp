@@ -302,4 +302,12 @@ int StepToMark(const std::vector<TCharRange>& marks, int current, int64_t caret,
   return after > 0 ? after - 1 : count - 1;
 }
 
+int TMarkList::FirstFrom(int64_t offset) const {
+  return static_cast<int>(std::lower_bound(Ranges.begin(), Ranges.end(), offset,
+                                           [](const TCharRange& r, int64_t p) {
+                                             return r.Start < p;
+                                           }) -
+                          Ranges.begin());
+}
+
 }  // namespace tavirel

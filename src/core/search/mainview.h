@@ -191,4 +191,19 @@ bool WriteRecentAndPlacement(const std::string& path, const std::vector<std::str
 // last one before it). -1 when there are none.
 int StepToMark(const std::vector<TCharRange>& marks, int current, int64_t caret, bool forward);
 
+// The marked words of a document view and the one F3 or Shift+F3 moved to
+// last (-1 before the first move).
+struct TMarkList {
+  std::vector<TCharRange> Ranges;  // sorted, not overlapping
+  int Current = -1;
+
+  int Count() const { return static_cast<int>(Ranges.size()); }
+  // "n / N" for the current mark ("0 / N" before the first move).
+  std::string PositionText() const {
+    return std::to_string(Current + 1) + " / " + std::to_string(Count());
+  }
+  // The first mark at or after `offset`; Count() when there is none.
+  int FirstFrom(int64_t offset) const;
+};
+
 }  // namespace tavirel

@@ -7,7 +7,9 @@
 // the file, and no lookup reads more than PiecesPerMark pieces.
 //
 // Offsets are those of the result list (resultlist.h): characters, with two
-// for every line break, including one after the last line.
+// for every line break, including one after the last line. A text held as
+// UTF-8 counts its characters as UTF-16 does (two for one beyond the BMP),
+// every byte that does not begin a well-formed sequence as one.
 #pragma once
 
 #include <cstdint>
@@ -24,9 +26,16 @@ class TResultText {
   static constexpr size_t MaxPieceBytes = 4096;
   static constexpr int PiecesPerMark = 64;
 
+  enum class Coding { ShiftJis, Utf8 };
+
   TResultText() = default;
   // Bytes beyond 1 GiB are dropped, as the hit list ignores them.
-  explicit TResultText(std::string bytes);
+  explicit TResultText(std::string bytes, Coding coding = Coding::ShiftJis);
+
+  Coding TextCoding() const { return coding_; }
+  // The length of the character at byte `i` and how many characters of the
+  // offsets it counts (UTF-8 beyond the BMP: two).
+  size_t CharLength(size_t i, int* counted) const;
 
   const std::string& Bytes() const { return bytes_; }
   int PieceCount() const { return pieceCount_; }
@@ -37,7 +46,7 @@ class TResultText {
   // and gives an empty piece). Its Next and NextOffset lead to the piece
   // after it, which NextPiece reads.
   ResultLine Piece(int index) const;
-  bool NextPiece(ResultLine& piece) const;
+  bool NextPiece(ResultLine& piece) const { return Read(piece); }
   std::string_view PieceBytes(const ResultLine& piece) const {
     return std::string_view(bytes_).substr(piece.Begin, piece.Length);
   }
@@ -47,11 +56,14 @@ class TResultText {
   int PieceAt(int32_t offset, ResultLine* piece = nullptr) const;
 
  private:
+  bool Read(ResultLine& piece) const;
+
   struct Mark {
     uint32_t Begin;
     int32_t Offset;
   };
   std::string bytes_;
+  Coding coding_ = Coding::ShiftJis;
   std::vector<Mark> marks_;
   int pieceCount_ = 0;
   int32_t charCount_ = 0;

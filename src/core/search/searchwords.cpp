@@ -611,8 +611,12 @@ std::vector<TByteRange> FindSearchWords(std::string_view text,
   return TWordFinder(words).Find(text);
 }
 
-std::vector<TCharRange> ToCharRanges(std::string_view text,
-                                     const std::vector<TByteRange>& ranges) {
+namespace {
+
+// ToCharRanges and ToLineOffsets: with `breaksTwo` a line break (CR LF, CR
+// or LF) counts two characters, else each of its bytes one.
+std::vector<TCharRange> CountRanges(std::string_view text, const std::vector<TByteRange>& ranges,
+                                    bool breaksTwo) {
   std::vector<TCharRange> out;
   out.reserve(ranges.size());
   const auto* s = reinterpret_cast<const uchar*>(text.data());
@@ -623,6 +627,11 @@ std::vector<TCharRange> ToCharRanges(std::string_view text,
   auto advance = [&](size_t target) {
     target = std::min(target, n);
     while (pos < target) {
+      if (breaksTwo && (s[pos] == '\r' || s[pos] == '\n')) {
+        pos += (s[pos] == '\r' && pos + 1 < n && s[pos + 1] == '\n') ? 2 : 1;
+        chars += 2;
+        continue;
+      }
       pos += (IsSjisLeadByte(s[pos]) && pos + 1 < n && IsTrail(s[pos + 1])) ? 2 : 1;
       ++chars;
     }
@@ -635,6 +644,18 @@ std::vector<TCharRange> ToCharRanges(std::string_view text,
     out.push_back({start, chars});
   }
   return out;
+}
+
+}  // namespace
+
+std::vector<TCharRange> ToCharRanges(std::string_view text,
+                                     const std::vector<TByteRange>& ranges) {
+  return CountRanges(text, ranges, false);
+}
+
+std::vector<TCharRange> ToLineOffsets(std::string_view text,
+                                      const std::vector<TByteRange>& ranges) {
+  return CountRanges(text, ranges, true);
 }
 
 std::vector<TCharRange> FindWordsInSummaries(std::string_view text,

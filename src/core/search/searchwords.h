@@ -91,6 +91,10 @@ std::vector<TByteRange> FindSearchWords(std::string_view text,
 // one character.
 std::vector<TCharRange> ToCharRanges(std::string_view text,
                                      const std::vector<TByteRange>& ranges);
+// The same in offsets of a text shown line by line (TResultText): a line
+// break (CR LF, CR or LF) counts two characters.
+std::vector<TCharRange> ToLineOffsets(std::string_view text,
+                                      const std::vector<TByteRange>& ranges);
 
 // The occurrences in the summaries of a result list: in each hit, the line
 // just above its file-name line when that is not the title line (a list

@@ -102,7 +102,7 @@ void TfrmMain::OpenHitAsText(int index) {
   CurrentHitIndex = index;
 
   edtTextContents->ClearHighlights();
-  edtTextContents->clear();
+  edtTextContents->Clear();
   edtTextContents->SetDocumentPath(CurrentDocumentPath);
   ShowPage(tabTextDoc, edtTextContents);
   pgeChange();
@@ -335,7 +335,7 @@ void TfrmMain::pmnuPopup() {
   if (pge->currentWidget() == tabResult) {
     selection = edtResult->HasSelection();
   } else if (pge->currentWidget() == tabTextDoc) {
-    selection = edtTextContents->textCursor().hasSelection();
+    selection = edtTextContents->HasSelection();
   }
   mnuCopy->setEnabled(selection);
 }
@@ -344,7 +344,7 @@ void TfrmMain::mnuCopyClick() {
   if (pge->currentWidget() == tabResult) {
     edtResult->Copy();
   } else if (pge->currentWidget() == tabTextDoc) {
-    if (edtTextContents->textCursor().hasSelection()) edtTextContents->copy();
+    if (edtTextContents->HasSelection()) edtTextContents->Copy();
   }
 }
 

@@ -3,12 +3,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPlainTextDocumentLayout>
 #include <QRegularExpression>
-#include <QScrollBar>
 #include <QStringEncoder>
-#include <QTextBlock>
-#include <QTextLayout>
 
 #include <algorithm>
 
@@ -44,130 +40,42 @@ QList<QPair<int, int>> UrlSpans(const QString& text) {
   return spans;
 }
 
-}  // namespace
-
-TTextView::TTextView(QWidget* parent) : QPlainTextEdit(parent) {
-  setObjectName(QStringLiteral("edtTextContents"));
-  setReadOnly(true);
-  setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  setLineWrapMode(QPlainTextEdit::WidgetWidth);
-  setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  setAttribute(Qt::WA_InputMethodEnabled, false);
-  viewport()->setMouseTracking(true);
-  connect(this, &QPlainTextEdit::updateRequest, this, [this] { MarkVisibleUrls(); });
+// A text in Shift-JIS for finding words in it, one character for each of
+// its characters: the two halves of a character beyond the BMP become two
+// "?", and a character CP932 has not becomes its one substitute.
+std::string SjisForSearch(QString text) {
+  for (QChar& c : text)
+    if (c.isSurrogate()) c = QLatin1Char('?');
+  QStringEncoder encoder("CP932");
+  const QByteArray encoded = encoder.encode(text);
+  std::string bytes(encoded.constData(), static_cast<size_t>(encoded.size()));
+  if (ToCharRanges(bytes, {{bytes.size(), bytes.size()}}).front().Start != text.size())
+    bytes = QStringToSjisLossy(text);
+  return bytes;
 }
 
-void TTextView::ShowText(const std::string& text, TTextEncoding encoding, int bodyLine) {
-  setUpdatesEnabled(false);
-  highlights_.clear();
-  current_ = -1;
-  shownText_ = encoding == TTextEncoding::ShiftJis ? text : std::string();
-  bodyLine_ = bodyLine;
-  // Clearing the selections reports an update; marking must not set new
-  // ones from inside this call.
-  marking_ = true;
-  setExtraSelections({});
-  marking_ = false;
-  const QString shown = encoding == TTextEncoding::Utf8
-                            ? QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))
-                            : SjisToQString(text);
-  setPlainText(shown);
-  if (bodyLine >= 0) {
-    ScrollToLine(bodyLine, 1);
-  } else {
-    moveCursor(QTextCursor::Start);
-    verticalScrollBar()->setValue(0);
-  }
-  setUpdatesEnabled(true);
+bool IsLeadByte(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return (u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC);
 }
 
-void TTextView::ScrollToLine(int line, int linesBelow) {
-  QTextDocument* doc = document();
-  QTextBlock block = doc->findBlockByNumber(line);
-  if (!block.isValid()) {
-    moveCursor(QTextCursor::End);
-    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
-    return;
-  }
-  // Line numbers count wrapped lines; lay out the blocks above so that they
-  // are known.
-  if (auto* layout = qobject_cast<QPlainTextDocumentLayout*>(doc->documentLayout())) {
-    for (QTextBlock b = doc->begin(); b.isValid() && b.blockNumber() <= line; b = b.next())
-      layout->ensureBlockLayout(b);
-  }
-  const int visual = block.firstLineNumber() + linesBelow;
-  verticalScrollBar()->setValue(visual);
-  setTextCursor(CursorAtVisualLine(visual));
+// A lead byte cut off at the very end of a Shift-JIS text has no character:
+// it is dropped, as a decoder drops it. Every lead byte is a trail byte as
+// well, so a run of them at the end pairs up from its start (the byte before
+// it ends a character) and leaves one over when the run is odd.
+void DropCutLeadByte(std::string& text) {
+  size_t run = 0;
+  while (run < text.size() && IsLeadByte(text[text.size() - 1 - run])) ++run;
+  if (run % 2 == 1) text.pop_back();
 }
 
-QString TTextView::UrlAt(const QTextCursor& cursor) const {
-  const QTextBlock block = cursor.block();
-  const int p = cursor.positionInBlock();
-  for (const auto& span : UrlSpans(block.text())) {
-    if (p >= span.first && p < span.second) {
-      QString url = block.text().mid(span.first, span.second - span.first);
-      if (url.startsWith(QLatin1String("www."), Qt::CaseInsensitive))
-        url.prepend(QLatin1String("http://"));
-      return url;
-    }
-  }
-  return {};
-}
-
-void TTextView::MarkVisibleUrls() {
-  // Setting the selections repaints, which reports another update.
-  if (marking_) return;
-  marking_ = true;
-  QList<QTextEdit::ExtraSelection> selections;
+QTextCharFormat MarkFormat(bool current) {
   QTextCharFormat format;
-  format.setFontUnderline(true);
-  format.setForeground(palette().link());
-  const int bottom = viewport()->height();
-  QTextBlock last = firstVisibleBlock();
-  for (QTextBlock block = last; block.isValid(); block = block.next()) {
-    if (blockBoundingGeometry(block).translated(contentOffset()).top() > bottom) break;
-    last = block;
-  }
-  // Only the marked words that can be seen are handed to the view, so that a
-  // long text with many of them scrolls as fast as one without.
-  if (!highlights_.empty() && firstVisibleBlock().isValid()) {
-    const int64_t from = firstVisibleBlock().position();
-    const int64_t to = last.position() + last.length();
-    QTextCharFormat soft, strong;
-    soft.setBackground(QColor(255, 240, 160));
-    strong.setBackground(QColor(255, 190, 90));
-    auto it = std::lower_bound(highlights_.begin(), highlights_.end(), from,
-                               [](const TCharRange& r, int64_t p) { return r.End <= p; });
-    for (; it != highlights_.end() && it->Start < to; ++it) {
-      QTextEdit::ExtraSelection selection;
-      selection.cursor = QTextCursor(document());
-      selection.cursor.setPosition(static_cast<int>(it->Start));
-      selection.cursor.setPosition(static_cast<int>(it->End), QTextCursor::KeepAnchor);
-      selection.format = (it - highlights_.begin()) == current_ ? strong : soft;
-      selections.append(selection);
-    }
-  }
-  for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
-    if (blockBoundingGeometry(block).translated(contentOffset()).top() > bottom) break;
-    for (const auto& span : UrlSpans(block.text())) {
-      QTextEdit::ExtraSelection selection;
-      selection.cursor = QTextCursor(block);
-      selection.cursor.setPosition(block.position() + span.first);
-      selection.cursor.setPosition(block.position() + span.second, QTextCursor::KeepAnchor);
-      selection.format = format;
-      selections.append(selection);
-    }
-  }
-  // Only on a change: setting them asks for another repaint.
-  const QList<QTextEdit::ExtraSelection> current = extraSelections();
-  bool same = !highlightsChanged_ && current.size() == selections.size();
-  for (qsizetype i = 0; same && i < current.size(); ++i)
-    same = current[i].cursor == selections[i].cursor;
-  highlightsChanged_ = false;
-  if (!same) setExtraSelections(selections);
-  marking_ = false;
+  format.setBackground(current ? QColor(255, 190, 90) : QColor(255, 240, 160));
+  return format;
 }
+
+}  // namespace
 
 std::vector<TCharRange> FindWordsInDocument(const QTextDocument& document,
                                             const TWordFinder& finder,
@@ -181,74 +89,147 @@ std::vector<TCharRange> FindWordsInDocument(const QTextDocument& document,
   // a lead byte cut off at the very end is the only byte the view drops.
   if (!sjisText.empty()) {
     const int64_t chars = count(sjisText);
-    const auto last = static_cast<unsigned char>(sjisText.back());
-    const bool cutLead = (last >= 0x81 && last <= 0x9F) || (last >= 0xE0 && last <= 0xFC);
-    if (chars == length || (cutLead && chars - 1 == length))
+    if (chars == length || (IsLeadByte(sjisText.back()) && chars - 1 == length))
       return ToCharRanges(sjisText, finder.Find(sjisText));
   }
-  // Otherwise the document's own text in Shift-JIS, one character for each
-  // of its characters: the two halves of a character beyond the BMP become
-  // two "?", and a character CP932 has not becomes its one substitute.
-  QString text = document.toPlainText();
-  for (QChar& c : text)
-    if (c.isSurrogate()) c = QLatin1Char('?');
-  QStringEncoder encoder("CP932");
-  const QByteArray encoded = encoder.encode(text);
-  std::string bytes(encoded.constData(), static_cast<size_t>(encoded.size()));
-  if (count(bytes) != text.size()) bytes = QStringToSjisLossy(text);
+  // Otherwise the document's own text.
+  const std::string bytes = SjisForSearch(document.toPlainText());
   return ToCharRanges(bytes, finder.Find(bytes));
 }
 
+TTextView::TTextView(QWidget* parent) : TByteTextView(parent) {
+  setObjectName(QStringLiteral("edtTextContents"));
+  viewport()->setCursor(Qt::IBeamCursor);
+}
+
+void TTextView::ShowText(std::string text, TTextEncoding encoding, int bodyLine) {
+  marks_ = TMarkList{};
+  bodyLine_ = bodyLine;
+  if (encoding == TTextEncoding::ShiftJis) DropCutLeadByte(text);
+  // A text that ends with a line break has an empty last line, where the
+  // caret can go and which a copy of the whole text ends with.
+  if (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.push_back(text.back());
+  SetBytes(std::move(text), encoding == TTextEncoding::Utf8 ? TResultText::Coding::Utf8
+                                                            : TResultText::Coding::ShiftJis);
+  if (bodyLine >= 0) ScrollToLine(bodyLine, 1);
+}
+
+void TTextView::ScrollToLine(int line, int linesBelow) {
+  if (line >= LineCount()) {
+    SetCaretOffset(std::max(0, ResultText().CharCount() - 2));
+    SetTop(MaxTop());
+    return;
+  }
+  ScrollToRow(LineStart(line), linesBelow);
+}
+
+// ---- Web addresses ---------------------------------------------------------------
+
+bool TTextView::UrlRangeAt(int32_t offset, int32_t* start, int32_t* end) const {
+  if (ResultText().PieceCount() == 0) return false;
+  ResultLine piece;
+  ResultText().PieceAt(offset, &piece);
+  const int at = offset - piece.Offset;
+  for (const auto& span : UrlSpans(PieceText(piece))) {
+    if (at >= span.first && at < span.second) {
+      *start = piece.Offset + span.first;
+      *end = piece.Offset + span.second;
+      return true;
+    }
+  }
+  return false;
+}
+
+QString TTextView::UrlAt(int32_t offset) const {
+  int32_t start = 0;
+  int32_t end = 0;
+  if (!UrlRangeAt(offset, &start, &end)) return {};
+  QString url = TextOf(start, end);
+  if (url.startsWith(QLatin1String("www."), Qt::CaseInsensitive))
+    url.prepend(QLatin1String("http://"));
+  return url;
+}
+
+QString TTextView::ReaderAttributes(int32_t offset, int32_t* start, int32_t* end) const {
+  if (!UrlRangeAt(offset, start, end)) return {};
+  return QStringLiteral("link:true;text-underline-style:solid;");
+}
+
+QList<QTextLayout::FormatRange> TTextView::FormatsOf(const ResultLine& piece) const {
+  // Where ranges overlap the later one is drawn, so the marks come after the
+  // addresses and take the addresses' underline and colour where they meet.
+  QList<QTextLayout::FormatRange> ranges;
+  QTextCharFormat link;
+  link.setFontUnderline(true);
+  link.setForeground(palette().link());
+  const QList<QPair<int, int>> urls = UrlSpans(PieceText(piece));
+  for (const auto& span : urls) {
+    ranges.append(QTextLayout::FormatRange{span.first, span.second - span.first, link});
+  }
+  const std::vector<TCharRange>& marks = marks_.Ranges;
+  auto mark = std::lower_bound(marks.begin(), marks.end(), int64_t{piece.Offset},
+                               [](const TCharRange& range, int64_t at) { return range.End <= at; });
+  for (; mark != marks.end() && mark->Start < int64_t{piece.Offset} + piece.Chars; ++mark) {
+    int from = 0;
+    int length = 0;
+    if (!ClipToPiece(mark->Start, mark->End, piece, &from, &length)) continue;
+    const QTextCharFormat format = MarkFormat(mark - marks.begin() == marks_.Current);
+    const int to = from + length;
+    for (const auto& span : urls) {
+      const int first = std::max(from, span.first);
+      const int last = std::min(to, span.second);
+      if (first >= last) continue;
+      if (from < first) ranges.append(QTextLayout::FormatRange{from, first - from, format});
+      QTextCharFormat both = link;
+      both.merge(format);
+      ranges.append(QTextLayout::FormatRange{first, last - first, both});
+      from = last;
+    }
+    if (from < to) ranges.append(QTextLayout::FormatRange{from, to - from, format});
+  }
+  return ranges;
+}
+
+// ---- Marks -------------------------------------------------------------------------
+
 int TTextView::HighlightWords(const std::vector<TSearchWord>& words) {
-  return SetHighlights(FindWordsInDocument(*document(), TWordFinder(words), shownText_));
+  const TWordFinder finder(words);
+  if (finder.Empty()) return SetHighlights({});
+  const TResultText& text = ResultText();
+  if (text.TextCoding() == TResultText::Coding::ShiftJis) {
+    return SetHighlights(ToLineOffsets(text.Bytes(), finder.Find(text.Bytes())));
+  }
+  // UTF-8: its characters in Shift-JIS, one for each of the view's, and the
+  // line breaks as they are.
+  const std::string bytes = SjisForSearch(Text());
+  return SetHighlights(ToLineOffsets(bytes, finder.Find(bytes)));
 }
 
 int TTextView::SetHighlights(std::vector<TCharRange> ranges) {
-  highlights_ = std::move(ranges);
-  current_ = -1;
-  highlightsChanged_ = true;
-  if (!highlights_.empty()) {
-    int first = 0;
-    if (bodyLine_ >= 0) {
-      // A mail stays at its body unless the body holds a word.
-      const QTextBlock body = document()->findBlockByNumber(bodyLine_);
-      const int64_t bodyStart = body.isValid() ? body.position() : document()->characterCount();
-      first = static_cast<int>(
-          std::lower_bound(highlights_.begin(), highlights_.end(), bodyStart,
-                           [](const TCharRange& r, int64_t p) { return r.Start < p; }) -
-          highlights_.begin());
-    }
-    if (first < HighlightCount()) MoveToHighlight(first);
+  marks_ = TMarkList{std::move(ranges), -1};
+  if (marks_.Count() > 0) {
+    // A mail stays at its body unless the body holds a word.
+    const int first = bodyLine_ >= 0 ? marks_.FirstFrom(LineStart(bodyLine_)) : 0;
+    if (first < marks_.Count()) MoveToHighlight(first);
   }
-  MarkVisibleUrls();
-  viewport()->update();
-  return HighlightCount();
+  FormatsChanged();
+  return marks_.Count();
 }
 
-void TTextView::ClearHighlights() { SetHighlights({}); }
-
 QString TTextView::HighlightPositionText() const {
-  return QStringLiteral("%1 / %2").arg(current_ + 1).arg(HighlightCount());
+  return QString::fromStdString(marks_.PositionText());
 }
 
 void TTextView::MoveToHighlight(int index) {
-  current_ = index;
-  highlightsChanged_ = true;
-  QTextCursor cursor(document());
-  cursor.setPosition(static_cast<int>(highlights_[static_cast<size_t>(index)].Start));
-  setTextCursor(cursor);
-  centerCursor();
-  MarkVisibleUrls();
-  viewport()->update();
+  marks_.Current = index;
+  SetCaretOffset(static_cast<int32_t>(marks_.Ranges[static_cast<size_t>(index)].Start));
+  CenterCaret();
+  FormatsChanged();
   emit HighlightPositionChanged(HighlightPositionText());
 }
 
-void TTextView::NextHighlight() { StepHighlight(true); }
-
-void TTextView::PreviousHighlight() { StepHighlight(false); }
-
 void TTextView::StepHighlight(bool forward) {
-  const int mark = StepToMark(highlights_, current_, textCursor().position(), forward);
+  const int mark = StepToMark(marks_.Ranges, marks_.Current, CaretOffset(), forward);
   if (mark < 0) {
     Beep();
     return;
@@ -261,32 +242,7 @@ void TTextView::Beep() {
   emit Beeped();
 }
 
-void TTextView::CaretToFirstVisibleLine() {
-  // The scroll bar counts wrapped lines: its value is the top line.
-  setTextCursor(CursorAtVisualLine(verticalScrollBar()->value()));
-  ensureCursorVisible();
-}
-
-QTextCursor TTextView::CursorAtVisualLine(int visual) const {
-  QTextDocument* doc = document();
-  QTextCursor cursor(doc);
-  const QTextBlock target = doc->findBlockByLineNumber(visual);
-  if (!target.isValid()) {
-    cursor.movePosition(QTextCursor::End);
-    return cursor;
-  }
-  cursor.setPosition(target.position());
-  const int inBlock = visual - target.firstLineNumber();
-  QTextLayout* textLayout = target.layout();
-  if (inBlock > 0 && textLayout && inBlock < textLayout->lineCount())
-    cursor.setPosition(target.position() + textLayout->lineAt(inBlock).textStart());
-  return cursor;
-}
-
-void TTextView::ScrollBy(QAbstractSlider::SliderAction action) {
-  verticalScrollBar()->triggerAction(action);
-  CaretToFirstVisibleLine();
-}
+// ---- Keys --------------------------------------------------------------------------
 
 void TTextView::keyPressEvent(QKeyEvent* event) {
   const bool shift = event->modifiers() & Qt::ShiftModifier;
@@ -298,10 +254,7 @@ void TTextView::keyPressEvent(QKeyEvent* event) {
   if (enter && shift && HasHtmlExtension(documentPath_)) emit OpenInBrowserRequested();
 
   if (key == Qt::Key_F3 && !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))) {
-    if (shift)
-      PreviousHighlight();
-    else
-      NextHighlight();
+    StepHighlight(!shift);
     event->accept();
     return;
   }
@@ -316,63 +269,70 @@ void TTextView::keyPressEvent(QKeyEvent* event) {
     return;
   }
   if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
-    QPlainTextEdit::keyPressEvent(event);
+    TByteTextView::keyPressEvent(event);
     return;
   }
-  QScrollBar* bar = verticalScrollBar();
   switch (key) {
     case Qt::Key_Space:
       if (shift) {
-        // Shift+Space pages up, as in the result list.
-        ScrollBy(QAbstractSlider::SliderPageStepSub);
-      } else if (bar->value() >= bar->maximum()) {
+        PageStep(false);  // Shift+Space pages up, as in the result list
+      } else if (!PageStep(true)) {
         Beep();  // the end of the document is showing
-      } else {
-        ScrollBy(QAbstractSlider::SliderPageStepAdd);
       }
       break;
     case Qt::Key_Backspace:
-      if (textCursor().position() == 0)
+      if (CaretOffset() == 0)
         Beep();
       else
-        ScrollBy(QAbstractSlider::SliderPageStepSub);
+        PageStep(false);
       break;
-    case Qt::Key_J: ScrollBy(QAbstractSlider::SliderSingleStepAdd); break;
-    case Qt::Key_K: ScrollBy(QAbstractSlider::SliderSingleStepSub); break;
+    case Qt::Key_J:
+    case Qt::Key_K:
+      ScrollRows(key == Qt::Key_J ? 1 : -1);
+      MoveCaretToFirstVisibleLine();
+      break;
     case Qt::Key_N: emit NextDocumentRequested(); break;
     case Qt::Key_P: emit PreviousDocumentRequested(); break;
     case Qt::Key_Escape: break;
     default:
-      QPlainTextEdit::keyPressEvent(event);
+      TByteTextView::keyPressEvent(event);
       return;
   }
   event->accept();
 }
 
+// ---- Mouse -------------------------------------------------------------------------
+
+bool TTextView::UpdatePointer(const QPoint& viewportPoint) {
+  bool overText = false;
+  const int32_t at = CharOffsetAt(viewportPoint, &overText);
+  int32_t start = 0;
+  int32_t end = 0;
+  const bool overUrl = overText && UrlRangeAt(at, &start, &end);
+  viewport()->setCursor(overUrl ? Qt::PointingHandCursor : Qt::IBeamCursor);
+  // A click on an address still places the caret; the address opens when
+  // the button comes up without a drag.
+  return false;
+}
+
 void TTextView::mousePressEvent(QMouseEvent* event) {
   pressed_ = event->button() == Qt::LeftButton;
   pressPos_ = event->position().toPoint();
-  QPlainTextEdit::mousePressEvent(event);
+  TByteTextView::mousePressEvent(event);
 }
 
 void TTextView::mouseReleaseEvent(QMouseEvent* event) {
-  QPlainTextEdit::mouseReleaseEvent(event);
+  TByteTextView::mouseReleaseEvent(event);
   const QPoint pos = event->position().toPoint();
   if (!pressed_ || event->button() != Qt::LeftButton) return;
+  event->accept();
   pressed_ = false;
   if ((pos - pressPos_).manhattanLength() >= QApplication::startDragDistance()) return;
-  const QTextCursor cursor = cursorForPosition(pos);
-  QTextCursor lineEnd = cursor;
-  lineEnd.movePosition(QTextCursor::EndOfLine);
-  if (pos.x() > cursorRect(lineEnd).right() + 2) return;  // beside the text
-  const QString url = UrlAt(cursor);
+  bool overText = false;
+  const int32_t at = CharOffsetAt(pos, &overText);
+  if (!overText) return;  // beside the text
+  const QString url = UrlAt(at);
   if (!url.isEmpty()) OpenURLByShell(QUrl(url, QUrl::TolerantMode));
-}
-
-void TTextView::mouseMoveEvent(QMouseEvent* event) {
-  QPlainTextEdit::mouseMoveEvent(event);
-  const bool overUrl = !UrlAt(cursorForPosition(event->position().toPoint())).isEmpty();
-  viewport()->setCursor(overUrl ? Qt::PointingHandCursor : Qt::IBeamCursor);
 }
 
 }  // namespace tavirel

@@ -3,32 +3,35 @@
 // underlined and opened with the shell on a left click, and the keyboard of
 // the document tab. The keys that act on other parts of the window are
 // reported as signals for the window to carry out.
+//
+// The text is kept once, as the bytes prepared (TByteTextView), so a
+// document of tens of megabytes, or of one line of megabytes, shows its
+// first screen at once. Positions (caret, marks) are offsets of the view:
+// characters, every line break counted as two.
 #pragma once
 
-#include <QAbstractSlider>
-#include <QPlainTextEdit>
-#include <QTextBlock>
-#include <QTextDocument>
 #include <QString>
+#include <QTextDocument>
 
 #include <string>
 #include <vector>
 
 #include "core/search/document.h"
+#include "core/search/mainview.h"
 #include "core/search/searchwords.h"
+#include "ui/widgets/bytetextview.h"
 
 namespace tavirel {
 
-// Where the words of a formula occur in a Qt text document (the text view's,
-// or the HTML view's page), in document positions. `sjisText`, when given,
-// is the Shift-JIS text the document was made from; it is searched as it is
-// when it matches the document character for character, else the
-// document's own text is.
+// Where the words of a formula occur in a Qt text document (the HTML view's
+// page), in document positions. `sjisText`, when given, is the Shift-JIS
+// text the document was made from; it is searched as it is when it matches
+// the document character for character, else the document's own text is.
 std::vector<TCharRange> FindWordsInDocument(const QTextDocument& document,
                                             const TWordFinder& finder,
                                             const std::string& sjisText = {});
 
-class TTextView : public QPlainTextEdit {
+class TTextView : public TByteTextView {
   Q_OBJECT
 
  public:
@@ -37,10 +40,12 @@ class TTextView : public QPlainTextEdit {
   // Shows a prepared text (Shift-JIS, or UTF-8 when flagged). With
   // `bodyLine` 0 or above the view is scrolled the way a mail is: the line
   // below the first line of `bodyLine` comes to the top, where the caret
-  // goes as well; otherwise the view shows the top.
-  void ShowText(const std::string& text, TTextEncoding encoding, int bodyLine = -1);
-  // Puts the visual line that lies `linesBelow` lines under the first line of
-  // text line `line` at the top of the view, with the caret at its start.
+  // goes as well; otherwise the view shows the top. A text that ends with a
+  // line break shows an empty line after it.
+  void ShowText(std::string text, TTextEncoding encoding, int bodyLine = -1);
+  void Clear() { ShowText(std::string(), TTextEncoding::ShiftJis); }
+  // Puts the row that lies `linesBelow` rows under the first row of text
+  // line `line` at the top of the view, with the caret at its start.
   void ScrollToLine(int line, int linesBelow = 0);
 
   // The document shown (the window's CurrentDocumentPath); Shift+Enter
@@ -49,10 +54,10 @@ class TTextView : public QPlainTextEdit {
   const std::string& DocumentPath() const { return documentPath_; }
 
   // The number of the text line shown at the top.
-  int FirstVisibleLine() const { return firstVisibleBlock().blockNumber(); }
+  int FirstVisibleLine() const { return LinesBefore(Top().piece); }
 
-  // The web address at a position of the text ("" when none).
-  QString UrlAt(const QTextCursor& cursor) const;
+  // The web address at an offset of the text ("" when none).
+  QString UrlAt(int32_t offset) const;
 
   // Search words. Marks every occurrence of the words in the text shown
   // (a soft background; the text itself is unchanged) and moves to the
@@ -61,20 +66,17 @@ class TTextView : public QPlainTextEdit {
   // ShowText; showing another text clears the marks. Returns the number of
   // occurrences.
   int HighlightWords(const std::vector<TSearchWord>& words);
-  // The same for ranges found elsewhere, in characters of the text shown
-  // (positions of the view's document), sorted and not overlapping.
+  // The same for ranges found elsewhere, in offsets of the view, sorted and
+  // not overlapping.
   int SetHighlights(std::vector<TCharRange> ranges);
-  void ClearHighlights();
-  int HighlightCount() const { return static_cast<int>(highlights_.size()); }
-  // The occurrence moved to last (0-based), -1 before the first move.
-  int CurrentHighlight() const { return current_; }
-  const std::vector<TCharRange>& Highlights() const { return highlights_; }
-  // F3 and Shift+F3: the next or previous occurrence, round the end of the
-  // text; a beep when there is none.
-  void NextHighlight();
-  void PreviousHighlight();
-  // "n / N" for the current occurrence ("0 / N" before the first move).
+  void ClearHighlights() { SetHighlights({}); }
+  // The marks and the one moved to last; F3 and Shift+F3 step through them
+  // round the end of the text, with a beep when there is none.
+  const TMarkList& Marks() const { return marks_; }
+  int HighlightCount() const { return marks_.Count(); }
   QString HighlightPositionText() const;
+
+  QString ReaderAttributes(int32_t offset, int32_t* start, int32_t* end) const override;
 
  signals:
   void StatusTextRequested(const QString& text);
@@ -88,29 +90,24 @@ class TTextView : public QPlainTextEdit {
   void HighlightPositionChanged(const QString& text);
 
  protected:
+  QList<QTextLayout::FormatRange> FormatsOf(const ResultLine& piece) const override;
+  bool UpdatePointer(const QPoint& viewportPoint) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
   void StepHighlight(bool forward);
   void Beep();
-  void ScrollBy(QAbstractSlider::SliderAction action);
-  void CaretToFirstVisibleLine();
-  QTextCursor CursorAtVisualLine(int visual) const;
-  void MarkVisibleUrls();
   void MoveToHighlight(int index);
+  // The web address at `offset`: its range in the view, or false.
+  bool UrlRangeAt(int32_t offset, int32_t* start, int32_t* end) const;
 
   std::string documentPath_;
-  std::string shownText_;             // the bytes shown, when they are Shift-JIS
   int bodyLine_ = -1;                 // the mail body's line, -1 when not a mail
-  std::vector<TCharRange> highlights_;
-  int current_ = -1;
-  bool highlightsChanged_ = false;
+  TMarkList marks_;
   QPoint pressPos_;
   bool pressed_ = false;
-  bool marking_ = false;
 };
 
 }  // namespace tavirel
