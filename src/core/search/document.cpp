@@ -32,6 +32,22 @@ size_t ExtensionStart(std::string_view path) {
 }
 
 // CR LF and lone CR become LF.
+// The same in place: CR LF and a lone CR become LF.
+void NormaliseLineBreaksInPlace(std::string& text) {
+  size_t out = text.find('\r');
+  if (out == std::string::npos) return;
+  for (size_t i = out; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r') {
+      text[out++] = '\n';
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      text[out++] = c;
+    }
+  }
+  text.resize(out);
+}
+
 std::string NormaliseLineBreaks(std::string_view text) {
   if (text.find('\r') == std::string_view::npos) return std::string(text);
   std::string out;
@@ -110,6 +126,19 @@ std::string DecodeHeaderLineUtf8(std::string_view line, bool convert) {
   }
   out.append(line.substr(pos));
   return out;
+}
+
+// Where the header block ends: the start of its first empty line, or the
+// end of the text when no line is empty.
+size_t HeaderBlockEnd(std::string_view text) {
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const size_t eol = text.find('\n', pos);
+    if (eol == pos) return pos;
+    if (eol == std::string_view::npos) return text.size();
+    pos = eol + 1;
+  }
+  return pos;
 }
 
 // Decodes the header block: every line up to the first empty line.
@@ -292,7 +321,11 @@ bool LooksBinary(std::string_view bytes) {
   return DetectKanjiCode(bytes.substr(0, TextCheckLength + 1)) == kcNonText;
 }
 
-TPreparedText PrepareDocumentText(std::string_view bytes, const TTextOptions& options) {
+namespace {
+
+// `owned`, when given, holds the bytes `bytes` views (from its start, or
+// after a BOM), and is taken as the text when nothing changes them.
+TPreparedText Prepare(std::string_view bytes, std::string* owned, const TTextOptions& options) {
   TPreparedText prepared;
   bool bom = bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom;
   if (bom) bytes.remove_prefix(kUtf8Bom.size());
@@ -300,31 +333,61 @@ TPreparedText PrepareDocumentText(std::string_view bytes, const TTextOptions& op
   const bool utf8 = IsValidUtf8(bytes, &multi) && (multi || bom);
   prepared.Encoding = utf8 ? TTextEncoding::Utf8 : TTextEncoding::ShiftJis;
 
-  std::string text = NormaliseLineBreaks(bytes);
+  // A large document is held at most twice at a time, the bytes read and
+  // one text made from them: a text is made only where it differs from the
+  // bytes (CR line breaks, a decoded header) or as the conversion's result.
+  std::string text;
+  bool made = false;
+  if (bytes.find('\r') != std::string_view::npos) {
+    text = NormaliseLineBreaks(bytes);
+    made = true;
+  }
+  auto current = [&] { return made ? std::string_view(text) : bytes; };
   size_t headerEnd = 0;  // where the body begins when decoding changed the header
   if (options.DecodeHeader) {
-    std::string decoded = DecodeHeaderBlock(text, utf8, options.Convert);
-    if (decoded != text) {
-      size_t blank = decoded.find("\n\n");
-      headerEnd = blank == std::string::npos ? decoded.size() : blank + 1;
-      text = std::move(decoded);
+    // Only the header block is decoded; the body is taken as it is.
+    const std::string_view all = current();
+    const size_t end = HeaderBlockEnd(all);
+    std::string header = DecodeHeaderBlock(all.substr(0, end), utf8, options.Convert);
+    if (header != all.substr(0, end)) {
+      header.append(all.substr(end));
+      text = std::move(header);
+      made = true;
+      const size_t blank = text.find("\n\n");
+      headerEnd = blank == std::string::npos ? text.size() : blank + 1;
     }
   }
   if (options.Convert && !utf8) {
+    const std::string_view all = current();
     if (headerEnd == 0) {
-      text = NormaliseLineBreaks(ConvertKanjiCode(text, kcSjis));
+      text = ConvertKanjiCode(all, kcSjis);
     } else {
       // Decoded words are ISO-2022-JP, whatever the code of the body: the
       // header and the body are each converted from their own code, so that
       // an EUC-JP or Shift-JIS body is not read as JIS.
-      std::string_view all(text);
-      text = NormaliseLineBreaks(ConvertKanjiCode(all.substr(0, headerEnd), kcSjis) +
-                                 ConvertKanjiCode(all.substr(headerEnd), kcSjis));
+      std::string body = ConvertKanjiCode(all.substr(headerEnd), kcSjis);
+      text = ConvertKanjiCode(all.substr(0, headerEnd), kcSjis) + body;
     }
+    NormaliseLineBreaksInPlace(text);
+  } else if (!made && owned != nullptr) {
+    owned->erase(0, owned->size() - bytes.size());  // a BOM
+    text = std::move(*owned);
+  } else if (!made) {
+    text.assign(bytes);
   }
   if (options.PositionBody) prepared.BodyLine = FindBodyLine(text);
   prepared.Text = std::move(text);
   return prepared;
+}
+
+}  // namespace
+
+TPreparedText PrepareDocumentText(std::string_view bytes, const TTextOptions& options) {
+  return Prepare(bytes, nullptr, options);
+}
+
+TPreparedText PrepareOwnedDocumentText(std::string bytes, const TTextOptions& options) {
+  return Prepare(bytes, &bytes, options);
 }
 
 std::string DocumentFilePath(std::string_view documentPath) {
@@ -355,7 +418,7 @@ TDocumentText LoadDocumentText(std::string_view documentPath, const TTextOptions
     result.Message = std::string(DocumentNotTextText) + "\r\n" + result.FilePath;
     return result;
   }
-  result.Text = PrepareDocumentText(bytes, options);
+  result.Text = PrepareOwnedDocumentText(std::move(bytes), options);
   return result;
 }
 

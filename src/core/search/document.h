@@ -127,6 +127,9 @@ struct TPreparedText {
 // brought into UTF-8 when converting); every other document follows the
 // Shift-JIS rules: header decoding first, then conversion of the whole text.
 TPreparedText PrepareDocumentText(std::string_view bytes, const TTextOptions& options);
+// The same for bytes it may keep: a text that needs no change is the bytes
+// themselves, not a copy of them.
+TPreparedText PrepareOwnedDocumentText(std::string bytes, const TTextOptions& options);
 
 enum class TDocumentLoadStatus { Ok, ReadFailed, NotText };
 

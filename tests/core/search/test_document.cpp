@@ -254,6 +254,9 @@ TEST(DocumentText, CodesOfTheDocument) {
       {"UTF-8", S(kHonbunUtf8) + "\n", true, TTextEncoding::Utf8, S(kHonbunUtf8) + "\n"},
       {"UTF-8 with BOM", "\xEF\xBB\xBF" + S(kHonbunUtf8), true, TTextEncoding::Utf8,
        S(kHonbunUtf8)},
+      {"UTF-8 with BOM unconverted", "\xEF\xBB\xBF" + S(kHonbunUtf8), false,
+       TTextEncoding::Utf8, S(kHonbunUtf8)},
+      {"CR LF and CR unconverted", "a\r\nb\rc\n", false, TTextEncoding::ShiftJis, "a\nb\nc\n"},
       {"ASCII", "plain\n", true, TTextEncoding::ShiftJis, "plain\n"},
       {"empty", "", true, TTextEncoding::ShiftJis, ""},
   };
@@ -262,6 +265,10 @@ TEST(DocumentText, CodesOfTheDocument) {
     TPreparedText t = PrepareDocumentText(c.bytes, {false, c.convert, false});
     EXPECT_EQ(t.Encoding, c.encoding);
     EXPECT_EQ(t.Text, c.text);
+    // Bytes handed over give the same text, taken without a copy.
+    TPreparedText owned = PrepareOwnedDocumentText(c.bytes, {false, c.convert, false});
+    EXPECT_EQ(owned.Encoding, c.encoding);
+    EXPECT_EQ(owned.Text, c.text);
   }
 }
 
