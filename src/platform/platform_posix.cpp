@@ -2,6 +2,8 @@
 // CP932 bytes and are converted to the file system's UTF-8 here.
 #include "platform/platform.h"
 
+#include "platform/memory.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -354,7 +356,7 @@ bool ReadWholeFile(std::string_view path, std::string& contents, std::string* er
   }
   // A regular file never blocks; the flag only mattered for the open.
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  contents.reserve(static_cast<size_t>(st.st_size));
+  ReserveLarge(contents, static_cast<size_t>(st.st_size));
   char buffer[65536];
   for (;;) {
     ssize_t n = ::read(fd, buffer, sizeof buffer);

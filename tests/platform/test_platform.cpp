@@ -9,7 +9,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
+#include "platform/memory.h"
 #include "platform/platform.h"
 #include "platform/process.h"
 
@@ -60,6 +63,28 @@ TEST(CodePage, FileSystemNamesWithEscapes) {
     EXPECT_EQ(NativePath(c.program), c.native) << c.program;
   }
   EXPECT_FALSE(NativePath("bad\x95").has_value());
+}
+
+// Advising a buffer for huge pages never changes what it holds, whatever its
+// size and alignment, and a file read into such a buffer reads whole.
+TEST(LargeBuffer, ContentsUnchanged) {
+  struct Case {
+    size_t size;
+    size_t offset;  // from the start of the allocation
+  };
+  const Case cases[] = {{0, 0}, {4096, 1}, {(2u << 20) - 1, 0}, {5u << 20, 3}, {9u << 20, 4096}};
+  for (const Case& c : cases) {
+    std::string buffer(c.size + c.offset, '\0');
+    for (size_t i = 0; i < buffer.size(); ++i) buffer[i] = static_cast<char>(i * 7 + 1);
+    const std::string before = buffer;
+    tavirel::platform::AdviseLargeBuffer(buffer.data() + c.offset, c.size);
+    EXPECT_EQ(buffer, before) << c.size;
+  }
+  tavirel::platform::AdviseLargeBuffer(nullptr, 8u << 20);
+  std::vector<uint8_t> kinds;
+  tavirel::platform::ReserveLarge(kinds, 6u << 20);
+  EXPECT_GE(kinds.capacity(), size_t{6} << 20);
+  EXPECT_TRUE(kinds.empty());
 }
 
 TEST(MatchesMask, WindowsWildcards) {

@@ -20,6 +20,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/memory.h"
+
 namespace tavirel {
 
 namespace {
@@ -131,7 +133,9 @@ class ChunkedOutput {
   // `expected` is the likely output size; room for the first chunk's worst
   // case is added, so short texts never grow.
   ChunkedOutput(size_t inputSize, size_t expected) : inputSize_(inputSize) {
-    buffer_.resize(expected + Ratio * std::min(inputSize, kMinChunk) + kSlack);
+    const size_t size = expected + Ratio * std::min(inputSize, kMinChunk) + kSlack;
+    platform::ReserveLarge(buffer_, size);
+    buffer_.resize(size);
   }
 
   // The input position up to which the next chunk may run, growing the buffer
@@ -145,6 +149,7 @@ class ChunkedOutput {
       const size_t seenRatio16 = pos > 0 ? (used_ * 16 / pos) + 1 : 16;
       const size_t guess = left / 16 * seenRatio16 + left / 8;
       const size_t newSize = used_ + std::max(guess, Ratio * wanted) + Ratio * wanted + kSlack;
+      if (newSize > buffer_.capacity()) platform::ReserveLarge(buffer_, newSize);
       buffer_.resize(newSize);
       room = buffer_.size() - used_;
     }

@@ -7,6 +7,7 @@
 
 #include "core/process/ucommon.h"
 #include "core/search/hitnames.h"
+#include "platform/memory.h"
 
 namespace tavirel {
 namespace {
@@ -395,12 +396,13 @@ ResultListParse ParseResultText(std::string_view fileBytes, int fileNameBlankLin
   // The rejoined text: every line followed by CR LF. Only the line breaks
   // are looked for here.
   ResultListParse result;
-  result.Text.reserve(fileBytes.size() + fileBytes.size() / 16 + 2);
+  platform::ReserveLarge(result.Text, fileBytes.size() + fileBytes.size() / 16 + 2);
   ResultLine line;
   while (ReadLine<false>(fileBytes, line, SIZE_MAX)) {
     result.Text.append(fileBytes.data() + line.Begin, line.Length);
     result.Text.append("\r\n", 2);
   }
+  platform::ReserveLarge(result.ResultCharKinds, static_cast<size_t>(last.NextOffset));
   result.ResultCharKinds.assign(static_cast<size_t>(last.NextOffset), 0);
   uint8_t* kinds = result.ResultCharKinds.data();
   for (const SearchHit& hit : found.Hits) {
