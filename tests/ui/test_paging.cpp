@@ -154,7 +154,9 @@ void TestPaging::focusStaysWhileSearching() {
     focused.clear();
     s.act();
     QCOMPARE(window.edtResult->HitCount(), 20);
-    QVERIFY2(focused == s.focus, s.name);
+    // Element by element: Qt 6.4 compares two empty lists through a null pointer.
+    QVERIFY2(focused.size() == s.focus.size(), s.name);
+    for (qsizetype i = 0; i < focused.size(); ++i) QVERIFY2(focused[i] == s.focus[i], s.name);
     QVERIFY2(window.isEnabled(), s.name);
   }
   disconnect(record);
