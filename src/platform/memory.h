@@ -8,7 +8,8 @@
 
 namespace tavirel::platform {
 
-// Asks for huge pages over the 2 MB-aligned part of [data, data + size).
+// Asks for huge pages over the 2 MB-aligned part of [data, data + size) and
+// has the system make its pages at once.
 // Nothing for buffers under a few megabytes or where the system has none;
 // the contents are never changed.
 void AdviseLargeBuffer(void* data, size_t size);
