@@ -14,12 +14,18 @@ namespace tavirel::platform {
 // the contents are never changed.
 void AdviseLargeBuffer(void* data, size_t size);
 
-// Reserves room for `size` elements of a string or vector and advises the
-// room as above.
+// How many bytes to reserve for a buffer of `bytes`: large buffers are
+// rounded up to whole huge pages (less the allocator's few bytes of header),
+// so that the last part of the buffer gets a huge page as well.
+size_t LargeBufferBytes(size_t bytes);
+
+// Reserves room for at least `size` elements of a string or vector and
+// advises the room as above.
 template <class Buffer>
 void ReserveLarge(Buffer& buffer, size_t size) {
-  buffer.reserve(size);
-  AdviseLargeBuffer(buffer.data(), buffer.capacity() * sizeof(*buffer.data()));
+  const size_t element = sizeof(*buffer.data());
+  buffer.reserve(LargeBufferBytes(size * element) / element);
+  AdviseLargeBuffer(buffer.data(), buffer.capacity() * element);
 }
 
 }  // namespace tavirel::platform
