@@ -34,15 +34,15 @@ class TEndRequests {
       for (int i = 0; i < 16 && QApplication::activeModalWidget(); ++i) {
         QApplication::activeModalWidget()->close();
       }
-      if (window_) window_->close();
+      if (window_) window_->EndRequested();
     });
   }
   bool Requested() const { return requested_; }
-  void SetWindow(QWidget* window) { window_ = window; }
+  void SetWindow(tavirel::TfrmMain* window) { window_ = window; }
 
  private:
   bool requested_ = false;
-  QWidget* window_ = nullptr;
+  tavirel::TfrmMain* window_ = nullptr;
 };
 
 // Shows the main window and runs the event loop until it closes.
@@ -56,7 +56,7 @@ int RunMainWindow(QApplication& app, TEndRequests& ends) {
   } forget{ends};
   // Ended while a message box of the window's creation was open.
   if (ends.Requested()) {
-    window.close();
+    window.EndRequested();
     return 0;
   }
   window.show();

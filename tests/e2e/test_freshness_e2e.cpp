@@ -295,6 +295,21 @@ void TestFreshness::closingStopsTheUpdate() {
       QDir(QString::fromStdString(index))
           .entryList({QStringLiteral("NMZ.lock*"), QStringLiteral("NMZ.*.tmp")}, QDir::Files);
   QVERIFY2(left.isEmpty(), qPrintable(left.join(QLatin1Char(' '))));
+
+  // Told to end (logout, kill): nothing is asked, the update stops the same.
+  {
+    TfrmMain ending;
+    ending.IndexUpdater->SetPrograms("/usr/bin/perl", "/usr/bin/mknmz");
+    ending.IndexUpdater->Enqueue(platform::ProgramPathFromNative(index));
+    QVERIFY(ending.IndexUpdater->Busy());
+    BoxSeen none;
+    AnswerNextBox(&none, QMessageBox::No);
+    ending.EndRequested();
+    QVERIFY(!none.seen);
+    QVERIFY(!ending.IndexUpdater->Busy());
+  }
+  QVERIFY(platform::ReadWholeFile(platform::ProgramPathFromNative(index + "/NMZ.status"), after));
+  QCOMPARE(after, before);
   TfrmMain::SetSettingsFileOverride(Path("tavirel.ini"));
 }
 

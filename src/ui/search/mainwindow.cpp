@@ -459,18 +459,26 @@ void TfrmMain::ApplyStayOnTop() {
 
 // ---- Closing ---------------------------------------------------------------------------
 
+void TfrmMain::EndRequested() {
+  endRequested_ = true;
+  close();
+}
+
 void TfrmMain::closeEvent(QCloseEvent* event) {
   if (!closed_ && IndexUpdater->Busy()) {
-    const QString index = SjisToQString(IndexUpdater->Current());
-    const auto answer = ShowMessageBox(
-        this, QStringLiteral("確認"),
-        QStringLiteral("インデックスを更新しています%1。\n"
-                       "更新を中止して閉じますか？ 中止したインデックスは更新前のまま残ります。")
-            .arg(index.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(index)),
-        QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    if (answer != QMessageBox::Yes) {
-      event->ignore();
-      return;
+    // Told to end, the window asks nothing.
+    if (!endRequested_) {
+      const QString index = SjisToQString(IndexUpdater->Current());
+      const auto answer = ShowMessageBox(
+          this, QStringLiteral("確認"),
+          QStringLiteral("インデックスを更新しています%1。\n"
+                         "更新を中止して閉じますか？ 中止したインデックスは更新前のまま残ります。")
+              .arg(index.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(index)),
+          QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+      if (answer != QMessageBox::Yes) {
+        event->ignore();
+        return;
+      }
     }
     IndexUpdater->Abort();
   }

@@ -53,6 +53,9 @@ class TfrmMain : public QMainWindow {
   // Test hook: a settings file to use instead of the one beside the
   // executable. Empty (the default) keeps the normal rule.
   static void SetSettingsFileOverride(const std::string& path);
+  // Closes the window without asking anything, as when the session ends or
+  // the program is told to end: a background update is stopped.
+  void EndRequested();
 
   // ---- Controls -------------------------------------------------------------
   QWidget* pnlTarget = nullptr;
@@ -361,6 +364,7 @@ class TfrmMain : public QMainWindow {
   std::vector<QAction*> sortItems_;   // in the order of cboSortType's items
   bool shown_ = false;
   bool closed_ = false;
+  bool endRequested_ = false;
   bool searching_ = false;
   bool inResize_ = false;
   bool recentLoaded_ = false;
